@@ -1,0 +1,181 @@
+#include "JobOptions.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace spx {
+
+namespace {
+using T = FieldType;
+using R = DefaultRule;
+
+constexpr FieldInfo i16(std::string_view name, uint16_t offset, int32_t def = 0)
+{
+    return {name, offset, T::Int16, 2, def};
+}
+constexpr FieldInfo u32(std::string_view name, uint16_t offset, int32_t def = 0)
+{
+    return {name, offset, T::UInt32, 4, def};
+}
+constexpr FieldInfo text(std::string_view name, uint16_t offset, uint16_t width = 256, bool cut = false)
+{
+    return {name, offset, T::Text, width, 0, R::Value, cut};
+}
+constexpr FieldInfo withRule(FieldInfo f, DefaultRule rule) { f.rule = rule; return f; }
+constexpr FieldInfo readOnly(FieldInfo f) { f.hasSetter = false; return f; }
+} // namespace
+
+// Name, offset, type, width and default of every named field, in record order.
+const std::array<FieldInfo, kFieldCount> kJobFields = {{
+    text("auxText", 0),
+    i16("settingsMode", 258),
+    i16("settingsMode2", 260),
+    i16("writeDestination", 262, 1),
+    i16("destinationPrint", 266, 1),
+    i16("destinationFile", 274),
+    text("destinationFileName", 278, 256, true),
+    i16("destinationPrintNamed", 536),
+    text("destinationPrintName", 540, 256, true),
+    i16("printerLanguage", 798),
+    i16("printerLanguage2", 800),
+    i16("fileLanguage", 802),
+    i16("fileLanguage2", 804),
+    i16("legacyCopies", 1064),
+    i16("plexMode", 1068),
+    i16("collate", 1072, 1),
+    i16("collateForced", 1074),
+    withRule(i16("paperIndex", 1076, 2), R::PaperName),
+    i16("paperIndex2", 1078),
+    i16("mismatchHandling", 1084),
+    i16("statusMode", 1088),
+    i16("statusPaper", 1092),
+    i16("finishChaptersSeparately", 1096),
+    text("chapterPages", 1100, 1028),
+    i16("freeformColor", 2130, 1),
+    i16("notPamphlet", 2134, 1),
+    withRule(i16("pamphletPages", 2138, 88), R::PamphletPages),
+    withRule(i16("outputExit", 2400, 4), R::OutputExit),
+    withRule(i16("outputExit2", 2402), R::Kept),
+    i16("stackMode", 2404),
+    i16("stapleMode", 2408),
+    i16("foldMode", 2412),
+    i16("frontCover", 2416),
+    i16("frontCoverPaper", 2420),
+    i16("backCover", 2424),
+    i16("backCoverPaper", 2428),
+    i16("headerPage", 2432),
+    i16("headerPageForced", 2434),
+    i16("headerPaper", 2436),
+    i16("separators", 2440),
+    i16("separatorPaper", 2444),
+    i16("separatorsForced", 2446),
+    text("jobText1040", 2452, 256, true),
+    text("jobText1041", 2710, 256, true),
+    text("jobText1074", 2968, 256, true),
+    i16("proofSet", 3226),
+    i16("proofSetMinutes", 3230, 5),
+    i16("proofSetAction", 3234, 2),
+    i16("printRange", 3238, 1),
+    i16("pageRangeActive", 3242),
+    u32("fromPage", 3248),
+    u32("toPage", 3256),
+    text("customIncludeFile", 3264),
+    text("customText", 3522),
+    i16("customOption", 3780),
+    readOnly(withRule(text("paperName", 3784), R::PaperName)),
+    readOnly(text("catalogueSelName", 5868)),
+    readOnly(i16("catalogueSelSize", 6126)),
+    readOnly(text("catalogueSelAttr1", 6130)),
+    readOnly(text("catalogueSelAttr2", 6388)),
+    readOnly(text("catalogueSelAttr3", 6646)),
+    i16("colorMap0", 6916),
+    i16("colorMap1", 6920),
+    i16("colorMap2", 6924),
+    i16("colorMap3", 6928),
+    i16("colorMap4", 6932),
+    i16("colorMap5", 6936),
+    i16("colorMap6", 6940),
+    i16("colorMap7", 6944),
+    u32("activePage", 6960, 1),
+    readOnly(u32("paperCount", 6964)),
+    i16("trimEdges", 6968),
+    i16("emailAddressFlag", 6970),
+    text("emailAddress", 6972, 256, true),
+    u32("copies", 7232, 1),
+}};
+
+std::optional<Field> fieldByName(std::string_view name)
+{
+    for (size_t i = 0; i < kJobFields.size(); ++i)
+        if (kJobFields[i].name == name)
+            return static_cast<Field>(i);
+    return std::nullopt;
+}
+
+int16_t JobOptions::int16At(size_t offset) const
+{
+    return int16_t(uint16_t(bytes_[offset] | (bytes_[offset + 1] << 8)));
+}
+
+void JobOptions::setInt16At(size_t offset, int16_t value)
+{
+    bytes_[offset] = uint8_t(uint16_t(value) & 0xFF);
+    bytes_[offset + 1] = uint8_t(uint16_t(value) >> 8);
+}
+
+uint32_t JobOptions::uint32At(size_t offset) const
+{
+    return uint32_t(bytes_[offset]) | uint32_t(bytes_[offset + 1]) << 8 | uint32_t(bytes_[offset + 2]) << 16
+           | uint32_t(bytes_[offset + 3]) << 24;
+}
+
+void JobOptions::setUint32At(size_t offset, uint32_t value)
+{
+    for (size_t i = 0; i < 4; ++i)
+        bytes_[offset + i] = uint8_t(value >> (8 * i));
+}
+
+void JobOptions::clearRange(size_t offset, size_t count)
+{
+    std::memset(bytes_.data() + offset, 0, std::min(count, kJobOptionsSize - std::min(offset, kJobOptionsSize)));
+}
+
+int32_t JobOptions::number(Field f) const
+{
+    const FieldInfo& info = fieldInfo(f);
+    return info.type == FieldType::Int16 ? int16At(info.offset) : int32_t(uint32At(info.offset));
+}
+
+uint32_t JobOptions::unsignedNumber(Field f) const
+{
+    const FieldInfo& info = fieldInfo(f);
+    return info.type == FieldType::Int16 ? uint32_t(int32_t(int16At(info.offset))) : uint32At(info.offset);
+}
+
+void JobOptions::setNumber(Field f, int64_t value)
+{
+    const FieldInfo& info = fieldInfo(f);
+    if (info.type == FieldType::Int16)
+        setInt16At(info.offset, int16_t(uint16_t(uint64_t(value) & 0xFFFF)));
+    else if (info.type == FieldType::UInt32)
+        setUint32At(info.offset, uint32_t(uint64_t(value) & 0xFFFFFFFFu));
+}
+
+std::string JobOptions::text(Field f) const
+{
+    const FieldInfo& info = fieldInfo(f);
+    const char* start = reinterpret_cast<const char*>(bytes_.data() + info.offset);
+    // A field without its terminating zero (from a foreign file) is read up to width - 1 bytes.
+    size_t length = strnlen(start, size_t(info.width) - 1);
+    return std::string(start, length);
+}
+
+void JobOptions::setText(Field f, std::string_view value)
+{
+    const FieldInfo& info = fieldInfo(f);
+    size_t length = std::min(value.size(), size_t(info.width) - 1);
+    std::memset(bytes_.data() + info.offset, 0, info.width);
+    std::memcpy(bytes_.data() + info.offset, value.data(), length);
+}
+
+} // namespace spx

@@ -1,0 +1,83 @@
+#include "CodePage.h"
+
+#include <cstdint>
+
+namespace spx {
+
+namespace {
+// Windows-1252 bytes 0x80..0x9F; 0 marks the five unassigned bytes.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
+    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
+};
+
+void appendUtf8(std::string& out, uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+// Decodes one UTF-8 sequence at `i`; a malformed byte decodes as U+FFFD and is skipped alone.
+uint32_t nextCodePoint(const std::string& s, size_t& i)
+{
+    uint8_t lead = uint8_t(s[i]);
+    int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0) {
+        ++i;
+        return 0xFFFD;
+    }
+    uint32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        size_t at = i + size_t(k);
+        if (at >= s.size() || (uint8_t(s[at]) & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (uint8_t(s[at]) & 0x3F);
+    }
+    i += size_t(extra) + 1;
+    return cp;
+}
+} // namespace
+
+std::string utf8ToAnsi(const std::string& utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        uint32_t cp = nextCodePoint(utf8, i);
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += char(cp);
+            continue;
+        }
+        char mapped = '?';
+        for (int k = 0; k < 32; ++k)
+            if (kHighControls[k] != 0 && kHighControls[k] == cp)
+                mapped = char(0x80 + k);
+        out += mapped;
+    }
+    return out;
+}
+
+std::string ansiToUtf8(const std::string& ansi)
+{
+    std::string out;
+    out.reserve(ansi.size() + ansi.size() / 8);
+    for (unsigned char c : ansi) {
+        if (c >= 0x80 && c < 0xA0)
+            appendUtf8(out, kHighControls[c - 0x80] ? kHighControls[c - 0x80] : 0xFFFD);
+        else
+            appendUtf8(out, c);
+    }
+    return out;
+}
+
+} // namespace spx
