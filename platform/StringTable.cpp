@@ -94,7 +94,12 @@ bool StringTable::parse(const std::string& content, std::string& error, const st
                     + ": not a string line: " + line;
             return false;
         }
-        texts_[std::stoi(line.substr(pos, digitsEnd - pos))] = std::move(text);
+        int id = std::stoi(line.substr(pos, digitsEnd - pos));
+        if (!texts_.emplace(id, std::move(text)).second) {
+            error = (sourceName.empty() ? std::string("strings") : sourceName) + ":" + std::to_string(lineNumber)
+                    + ": string " + std::to_string(id) + " is defined twice";
+            return false;
+        }
     }
     return true;
 }
