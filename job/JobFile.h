@@ -1,0 +1,39 @@
+#pragma once
+// Reading job files (versions 1 to 5) into the document, and the writer's test seam.
+
+#include <string>
+
+#include "MemoryPool.h"
+
+namespace spx {
+
+class CSpxDoc;
+class JobOptions;
+struct ExceptionRecord;
+
+class JobFileReader {
+public:
+    enum class Result { Ok, NotAJobFile, Truncated };
+
+    JobFileReader(CSpxDoc& doc, const std::string& image);
+    // Reads everything after the checks of signature, marker and version into the document;
+    // the lists are rebuilt from the copies taken before the load.
+    Result read(const RecordArray& paperCopy, const RecordArray& exceptionCopy);
+    int version() const { return version_; }
+
+private:
+    static void terminateTextFields(JobOptions& options);
+    void reconcileException(ExceptionRecord& entry);
+
+    CSpxDoc& doc_;
+    const std::string& image_;
+    int version_ = 0;
+};
+
+// Writes `image` to `path` through a temporary file renamed over it. Returns 0 or an errno.
+int writeJobFileImage(const std::string& path, const std::string& image);
+
+// Tests: the next job file writes fail with `error` after `bytesBeforeFailure` bytes (-1: off).
+void setJobFileWriteFailureForTesting(long bytesBeforeFailure, int error);
+
+} // namespace spx
