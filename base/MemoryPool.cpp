@@ -1,5 +1,6 @@
 #include "MemoryPool.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -70,7 +71,7 @@ Handle MemoryPool::NewHandle(uint32_t size)
     }
     auto record = std::unique_ptr<HandleRecord>(new (std::nothrow) HandleRecord{});
     uint8_t* data = static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
-    if (!record || !data) {
+    if (!record || !data || uint64_t(used_) + size + kHandleRecordSize > UINT32_MAX) {
         std::free(data);
         lastError_ = PoolOutOfMemory;
         return nullptr;
@@ -116,10 +117,16 @@ bool MemoryPool::SetHandleSize(Handle handle, uint32_t size)
         lastError_ = PoolBlockBusy;
         return false;
     }
-    if (size > handle->size && enforceBudget_ && uint64_t(used_) + (size - handle->size) > budget_
-        && !purgeLocked(int64_t(size - handle->size))) {
-        lastError_ = PoolOutOfMemory;
-        return false;
+    if (size > handle->size && enforceBudget_ && uint64_t(used_) + (size - handle->size) > budget_) {
+        // Make room from other blocks only: the block being resized is kept out of the purge.
+        const uint8_t savedFlags = handle->flags;
+        handle->flags |= HandleLocked;
+        const bool room = purgeLocked(int64_t(size - handle->size));
+        handle->flags = savedFlags;
+        if (!room) {
+            lastError_ = PoolOutOfMemory;
+            return false;
+        }
     }
     auto* data = static_cast<uint8_t*>(std::realloc(handle->data, size ? size : 1));
     if (!data) {
@@ -227,7 +234,7 @@ void* MemoryPool::NewPtr(uint32_t size)
             return nullptr;
         }
     }
-    auto* block = static_cast<uint8_t*>(std::calloc(size + kPtrPrefix, 1));
+    auto* block = static_cast<uint8_t*>(std::calloc(size_t(size) + kPtrPrefix, 1));
     if (!block) {
         lastError_ = PoolOutOfMemory;
         return nullptr;
@@ -344,6 +351,13 @@ RecordArray::RecordArray(uint32_t elementSize, MemoryPool* pool)
 
 RecordArray::~RecordArray() { Clear(); }
 
+// A count whose block size would not fit in 32 bits (or in a position) is refused, so that the
+// size given to the pool always covers every record.
+bool RecordArray::fitsCount(uint64_t count) const
+{
+    return count <= uint64_t(INT32_MAX) && count * elementSize_ <= UINT32_MAX;
+}
+
 bool RecordArray::ensureHandle()
 {
     if (!handle_)
@@ -384,12 +398,15 @@ bool RecordArray::Set(int position, const void* record)
 
 bool RecordArray::Append(const void* record)
 {
-    if (!record || !ensureHandle())
+    if (!record || !fitsCount(uint64_t(count_) + 1) || !ensureHandle())
         return false;
+    // The record may live inside this array, and the block may move when it grows.
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[elementSize_ ? elementSize_ : 1]);
+    std::memcpy(copy.get(), record, elementSize_);
     if (!pool_->SetHandleSize(handle_, (count_ + 1) * elementSize_))
         return false;
     ++count_;
-    return Set(int(count_), record);
+    return Set(int(count_), copy.get());
 }
 
 bool RecordArray::InsertAt(int position, const void* record)
@@ -425,7 +442,7 @@ bool RecordArray::RemoveAt(int position)
 
 bool RecordArray::SetCount(int count)
 {
-    if (count < 0 || !ensureHandle())
+    if (count < 0 || !fitsCount(uint64_t(count)) || !ensureHandle())
         return false;
     if (!pool_->SetHandleSize(handle_, uint32_t(count) * elementSize_))
         return false;

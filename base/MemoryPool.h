@@ -104,6 +104,7 @@ public:
 
 private:
     bool ensureHandle();
+    bool fitsCount(uint64_t count) const;
     uint32_t elementSize_;
     uint32_t count_ = 0;
     Handle handle_ = nullptr;

@@ -1,0 +1,117 @@
+#pragma once
+// The program's own file class on the operating system's plain file calls. No operation throws:
+// each returns success or failure and leaves an error code in `lastError` (0 after success).
+// Paths are POSIX paths: "/" separates folders, a path is absolute when it begins with "/", and
+// there are no drive letters (the drive is always -1).
+
+#include <cstdint>
+#include <string>
+
+namespace spx {
+
+class CArchive;
+
+enum FileError : int16_t {
+    FileOk = 0,
+    FileNoName = 1,
+    FileAlreadyOpen = 2,
+    FileNotOpen = 3,          // also: could not be opened
+    FileExists = 4,
+    FileBadPath = 5,
+    FileIoError = 6,          // a seek, read or write moved no data
+    FileNullBuffer = 15,
+    FileNotSupported = 26,
+};
+
+enum FileOpenMode : uint8_t {
+    FileOpenPlainRead = 0,
+    FileOpenRead = 1,                 // read, others may open too
+    FileOpenWrite = 2,                // write, others may open too
+    FileOpenReadWriteExclusive = 3,   // read/write, no other opener of this class gets in
+    FileOpenReadWriteShared = 4,      // read/write, others may open too
+};
+
+enum FileSeekOrigin : int {
+    FileSeekFromStart = 1,
+    FileSeekFromEnd = 2,
+    FileSeekFromCurrent = 3,
+};
+
+// A file's name: the full path, its folder, its drive (-1) and a four-byte type code.
+class CFileSpec {
+public:
+    CFileSpec();
+    virtual ~CFileSpec();
+    CFileSpec(const CFileSpec&) = default;
+    CFileSpec& operator=(const CFileSpec&) = default;
+
+    virtual void Idle() {}
+    virtual bool LoadName(CArchive& archive);
+    virtual bool StoreName(CArchive& archive) const;
+    // Closes the file if open, clears the error, the name and the folder; the drive becomes -1.
+    virtual void Reset();
+    // Stores the name and resolves it into path, directory and drive. An empty name clears them.
+    virtual bool SetName(const std::string& name);
+    // Takes the name of `other`; error 5 when that one has no name.
+    virtual bool Assign(const CFileSpec& other);
+    // Sets the name to `relativeName` taken in the folder of `base` (absolute names stay as they are).
+    virtual bool ResolveAgainst(const CFileSpec& base, const std::string& relativeName);
+
+    int16_t lastError = FileOk;
+    const std::string& path() const { return path_; }
+    const std::string& directory() const { return directory_; }
+    int32_t drive() const { return drive_; }
+    bool hasName() const { return !path_.empty(); }
+
+protected:
+    // Called before the name changes; the file class closes itself here.
+    virtual void nameChanging() {}
+
+    std::string path_;
+    std::string directory_;
+    int32_t drive_ = -1;
+    uint32_t typeTag_ = 0;
+};
+
+class CFileStream : public CFileSpec {
+public:
+    CFileStream() = default;
+    explicit CFileStream(const std::string& name, uint8_t mode = FileOpenRead);
+    ~CFileStream() override;
+    CFileStream(const CFileStream&) = delete;
+    CFileStream& operator=(const CFileStream&) = delete;
+
+    virtual uint32_t GetTypeTag() const { return typeTag_; }
+    // The extension after the file name's last dot as four characters, padded with spaces on
+    // the left and cut after four ("txt" -> " txt"; no extension -> "    ").
+    virtual bool GetTypeFromExtension(std::string& out);
+    virtual void SetTypeTag(uint32_t tag) { typeTag_ = tag; }
+    virtual bool Unsupported();
+
+    virtual bool Create();
+    virtual bool Open();
+    virtual bool Close();
+    virtual bool GetLength(int64_t& length);
+    virtual bool GetPosition(int64_t& position);
+    virtual bool SetLength(int64_t length);
+    virtual bool Seek(int64_t offset, int origin);
+    // Reads up to `count` bytes; `count` returns the number read (fewer at the end of the file).
+    virtual bool Read(void* buffer, int64_t& count);
+    // Reads until the `delimiter` byte has been read or `count` bytes were read. `count` returns
+    // the bytes up to and including the delimiter; the file position is just after it.
+    virtual bool ReadUntil(void* buffer, int64_t& count, char delimiter);
+    // Writes `count` bytes; `count` returns the number written. Anything short of all is error 6.
+    virtual bool Write(const void* buffer, int64_t& count);
+    virtual bool Flush();
+
+    uint8_t openMode = FileOpenRead;
+    bool isOpen() const { return fd_ >= 0; }
+
+protected:
+    void nameChanging() override;
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace spx
