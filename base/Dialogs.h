@@ -19,6 +19,7 @@ struct FileDialogRequest {
     std::string initialName;        // "*.spx" and the like
     std::string filter;             // display text of the filter, e.g. "Job files (*.spx)"
     std::string initialFolder;
+    std::string title;              // empty: the dialog's own title
     bool mustExist = false;
     bool overwritePrompt = false;
 };
