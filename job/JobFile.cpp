@@ -256,6 +256,7 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
 
     if (!ResetJobOptions())
         return false;
+    const JobOptions defaults = options_;
 
     std::string image;
     if (!readJobFileImage(path, image)) {
@@ -269,8 +270,7 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
         // the papers and exceptions the document had.
         paperList_->CopyFrom(*paperCopy);
         exceptionList_->CopyFrom(*exceptionCopy);
-        ResetJobOptions();
-        options_.setNumber(Field::activePage, activePage);
+        options_ = defaults;
         showInvalidFile();
         return false;
     }

@@ -1,0 +1,302 @@
+// Job files: golden files of every version, round trips, hostile files and failed saves.
+
+#include <cerrno>
+#include <filesystem>
+
+#include "JobFile.h"
+#include "JobTestSupport.h"
+
+namespace spx::test {
+namespace {
+
+using JobFileTest = JobTest;
+
+bool shownText(const ScriptedDialogs& dialogs, const std::string& part)
+{
+    for (const auto& shown : dialogs.shown)
+        if (shown.text.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST_F(JobFileTest, Version5LoadsFieldByField)
+{
+    CSpxDoc& d = newDocument();
+    ASSERT_TRUE(d.OnOpenDocument(golden("v5.spx")));
+    EXPECT_EQ(d.getText(Field::auxText), "Account 4711");
+    EXPECT_EQ(d.GetPrinterLanguage(), 1);
+    EXPECT_EQ(d.GetFileLanguage(), 1);
+    EXPECT_EQ(d.GetCopies(), 3);
+    EXPECT_EQ(d.GetPlexMode(), 1);
+    EXPECT_EQ(d.GetPaperIndex(), 3);
+    EXPECT_EQ(d.GetPaperName(), "A4 Recycled 80");
+    EXPECT_EQ(d.GetMismatchHandling(), 2);
+    EXPECT_EQ(d.GetStatusPaper(), 1);
+    EXPECT_EQ(d.GetChapterPages(), "1,5,9");
+    EXPECT_EQ(d.GetOutputExit(), 2);
+    EXPECT_EQ(d.GetStapleMode(), 3);
+    EXPECT_EQ(d.GetFrontCover(), 3);
+    EXPECT_EQ(d.GetFrontCoverPaper(), 7);
+    EXPECT_EQ(d.GetJobText1040(), "Quarterly report");
+    EXPECT_EQ(d.GetCustomText(), "%%Custom: hello");
+    EXPECT_EQ(d.GetColorMap(0), 2);
+    EXPECT_EQ(d.GetColorMap(7), 1);
+    EXPECT_EQ(d.GetTrimEdges(), 1);
+    EXPECT_EQ(d.GetEmailAddress(), "ops@example.org");
+    ASSERT_EQ(d.ExceptionCount(), 2);
+    EXPECT_EQ(d.GetException(2)->pageList(), "5,^9,last");
+    EXPECT_EQ(d.GetException(2)->paperPosition(), 10);
+    EXPECT_EQ(d.GetException(1)->kind(), 1);
+    EXPECT_EQ(d.printerQueuePosition, 2u);
+    EXPECT_FALSE(d.IsModified());
+    EXPECT_FALSE(processFlags().signatureKind);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(JobFileTest, SavingALoadedVersion5FileGivesTheSameBytes)
+{
+    CSpxDoc& d = newDocument();
+    ASSERT_TRUE(d.OnOpenDocument(golden("v5.spx")));
+    ASSERT_TRUE(d.OnSaveDocument(path("again.spx")));
+    EXPECT_EQ(readFile(path("again.spx")), readFile(golden("v5.spx")));
+}
+
+TEST_F(JobFileTest, OlderVersionsAreUpgraded)
+{
+    CSpxDoc& d = newDocument();
+    ASSERT_TRUE(d.OnOpenDocument(golden("v4.spx")));
+    EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsOldVersion4)));
+    EXPECT_EQ(d.GetCopies(), 4);
+    EXPECT_EQ(d.get(Field::legacyCopies), 0);
+    EXPECT_EQ(d.GetEmailAddress(), "keep@example.org");
+    EXPECT_EQ(d.GetTrimEdges(), 1);
+    EXPECT_EQ(d.GetPrinterLanguage(), 0);
+    EXPECT_TRUE(processFlags().signatureKind);
+
+    ASSERT_TRUE(d.OnOpenDocument(golden("v3.spx")));
+    EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsOldVersion3)));
+    EXPECT_EQ(d.GetOutputExit(), 6);
+    EXPECT_EQ(d.GetFrontCover(), 3);
+    EXPECT_EQ(d.GetBackCover(), 4);
+    EXPECT_EQ(d.GetEmailAddress(), "");
+    EXPECT_EQ(d.get(Field::emailAddressFlag), 1);
+    EXPECT_EQ(d.GetPrinterLanguage(), 1);
+    EXPECT_EQ(d.GetCopies(), 2);
+    EXPECT_EQ(d.printerQueuePosition, 5u);
+    EXPECT_EQ(d.ExceptionCount(), 0);
+}
+
+TEST_F(JobFileTest, Version1KeepsTheExceptionsTheDocumentHad)
+{
+    CSpxDoc& d = newDocument();
+    d.AddException("2-4", 5, 1);
+    ASSERT_TRUE(d.OnOpenDocument(golden("v1.spx")));
+    ASSERT_EQ(d.ExceptionCount(), 1);
+    EXPECT_EQ(d.GetException(1)->pageList(), "2-4");
+    EXPECT_EQ(d.GetCopies(), 7);
+    EXPECT_EQ(d.GetPrinterLanguage(), 1);
+
+    ASSERT_TRUE(d.OnOpenDocument(golden("v2.spx")));
+    ASSERT_EQ(d.ExceptionCount(), 1);
+    EXPECT_EQ(d.GetException(1)->pageList(), "5,^9,last");
+    EXPECT_EQ(d.GetPaperName(), "A4 Yellow 80");
+}
+
+TEST_F(JobFileTest, RoundTripKeepsEveryByteOfTheRecord)
+{
+    CSpxDoc& d = newDocument();
+    d.SetPrinterLanguage(1);
+    d.SetCopies(250);
+    d.SetFromPage(70000);
+    d.SetJobText1074("Ünïcödé → €");
+    d.options().data()[RecordOffset::unassignedBlock] = 0xEE;
+    d.AddException("last", 11, 3);
+    d.printerQueuePosition = 4;
+    JobOptions before = d.options();
+    ASSERT_TRUE(d.OnSaveDocument(path("job.spx")));
+    before.setUint32At(fieldInfo(Field::paperCount).offset, 19);
+
+    CSpxDoc& again = newDocument();
+    ASSERT_TRUE(again.OnOpenDocument(path("job.spx")));
+    EXPECT_TRUE(again.options() == before);
+    EXPECT_EQ(again.GetException(1)->paperName(), "A4 Gloss 170");
+    EXPECT_EQ(again.printerQueuePosition, 4u);
+    // printerLanguage travels with 6 added.
+    const std::string bytes = readFile(path("job.spx"));
+    const size_t at = config.strings.text(IdsSignatureA).size() + 4 + fieldInfo(Field::printerLanguage).offset;
+    EXPECT_EQ(bytes[at], 7);
+}
+
+TEST_F(JobFileTest, EveryTruncationIsRefusedAndLeavesAUsableJob)
+{
+    const std::string good = readFile(golden("v5.spx"));
+    CSpxDoc& d = newDocument();
+    d.AddException("9", 3, 1);
+    JobOptions defaults = d.options();
+    for (size_t length = 0; length < good.size(); ++length) {
+        writeFile(path("cut.spx"), good.substr(0, length));
+        dialogs.shown.clear();
+        ASSERT_FALSE(d.OnOpenDocument(path("cut.spx"))) << length;
+        ASSERT_TRUE(shownText(dialogs, config.strings.text(IdsInvalidFile2))) << length;
+        ASSERT_TRUE(d.options() == defaults) << length;
+        ASSERT_EQ(d.ExceptionCount(), 1) << length;
+    }
+    ASSERT_TRUE(d.OnOpenDocument(golden("v5.spx")));
+}
+
+TEST_F(JobFileTest, ForeignOrDamagedHeadersAreRefused)
+{
+    const std::string good = readFile(golden("v5.spx"));
+    const size_t s = config.strings.text(IdsSignatureA).size();
+    auto variant = [&](size_t offset, std::string bytes) {
+        std::string v = good;
+        v.replace(offset, bytes.size(), bytes);
+        return v;
+    };
+    CSpxDoc& d = newDocument();
+    for (const std::string& bad : {variant(0, "X"), variant(s, std::string("\x1b\0", 2)),
+                                   variant(s + 2, std::string("\0\0", 2)), variant(s + 2, std::string("\x06\0", 2))}) {
+        writeFile(path("bad.spx"), bad);
+        dialogs.shown.clear();
+        EXPECT_FALSE(d.OnOpenDocument(path("bad.spx")));
+        EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsInvalidFileStart)));
+        EXPECT_EQ(d.title(), "bad.spx");
+        EXPECT_EQ(d.GetCopies(), 1);
+    }
+}
+
+TEST_F(JobFileTest, MoreThan512ExceptionsEndTheFileAfterTheCount)
+{
+    CSpxDoc& d = newDocument();
+    for (int i = 0; i < 513; ++i)
+        d.AddException(std::to_string(i + 1), 2, 1);
+    ASSERT_TRUE(d.OnSaveDocument(path("many.spx")));
+    EXPECT_TRUE(d.IsModified());
+    const size_t s = config.strings.text(IdsSignatureA).size();
+    EXPECT_EQ(readFile(path("many.spx")).size(), s + 8782);
+
+    CSpxDoc& again = newDocument();
+    ASSERT_TRUE(again.OnOpenDocument(path("many.spx")));
+    EXPECT_EQ(again.ExceptionCount(), 0);
+}
+
+TEST_F(JobFileTest, UnterminatedTextsAndWildPositionsAreContained)
+{
+    std::string bytes = readFile(golden("v5.spx"));
+    const size_t record = config.strings.text(IdsSignatureA).size() + 4;
+    for (size_t i = 0; i < 256; ++i)
+        bytes[record + i] = 'A';                                             // auxText without its zero
+    bytes[record + fieldInfo(Field::printerLanguage).offset] = 3;              // below the offset of 6
+    bytes[record + fieldInfo(Field::statusPaper).offset] = char(0x7F);         // no such paper
+    const size_t firstException = record + kJobOptionsSize + 1536 + 2;
+    bytes[firstException + 512] = char(0x90);                                 // position -28528
+    bytes[firstException + 513] = char(0x90);
+    writeFile(path("wild.spx"), bytes);
+
+    CSpxDoc& d = newDocument();
+    ASSERT_TRUE(d.OnOpenDocument(path("wild.spx")));
+    EXPECT_EQ(d.getText(Field::auxText), std::string(255, 'A'));
+    EXPECT_EQ(d.GetPrinterLanguage(), 1);
+    EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsUnknownPrinterModel)));
+    EXPECT_EQ(d.GetStatusPaper(), 1);   // its stored name "A4 Plain 80" is found again
+    EXPECT_EQ(d.GetException(1)->paperPosition(), 1);
+    EXPECT_TRUE(d.missingPaperFlag());
+    EXPECT_TRUE(d.IsModified());
+}
+
+TEST_F(JobFileTest, UnknownJobPaperFallsBackToTheFirstRealPaperWithAWarning)
+{
+    std::string bytes = readFile(golden("v5.spx"));
+    const size_t names = config.strings.text(IdsSignatureA).size() + 4 + kJobOptionsSize;
+    const size_t record = config.strings.text(IdsSignatureA).size() + 4;
+    const std::string unknown = "Unknown Stock 300";
+    bytes.replace(record + fieldInfo(Field::paperName).offset, unknown.size() + 1, unknown + '\0');
+    bytes.replace(names, unknown.size() + 1, unknown + '\0');
+    writeFile(path("unknown.spx"), bytes);
+
+    CSpxDoc& d = newDocument();
+    ASSERT_TRUE(d.OnOpenDocument(path("unknown.spx")));
+    EXPECT_EQ(d.GetPaperIndex(), 2);
+    EXPECT_EQ(d.GetPaperName(), "A4 Plain 80");
+    EXPECT_TRUE(d.IsModified());
+    EXPECT_TRUE(shownText(dialogs, "\"A4 Plain 80\""));
+}
+
+TEST_F(JobFileTest, AFailedSaveLeavesTheOldFileUntouched)
+{
+    CSpxDoc& d = newDocument();
+    ASSERT_TRUE(d.OnSaveDocument(path("job.spx")));
+    const std::string before = readFile(path("job.spx"));
+    d.SetCopies(42);
+    for (int error : {EIO, ENOSPC}) {
+        dialogs.shown.clear();
+        setJobFileWriteFailureForTesting(3000, error);
+        EXPECT_FALSE(d.OnSaveDocument(path("job.spx")));
+        setJobFileWriteFailureForTesting(-1, 0);
+        EXPECT_EQ(readFile(path("job.spx")), before);
+        EXPECT_TRUE(shownText(dialogs, config.strings.text(error == ENOSPC ? IdsDiskFull : IdsWriteFailed)));
+        EXPECT_TRUE(d.IsModified());
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3);   // no temporary left
+}
+
+TEST_F(JobFileTest, SavingIntoAVanishedFolderFailsWithAMessage)
+{
+    CSpxDoc& d = newDocument();
+    std::filesystem::create_directory(path("gone"));
+    std::filesystem::remove(path("gone"));
+    EXPECT_FALSE(d.OnSaveDocument(path("gone/job.spx")));
+    EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsWriteFailed)));
+}
+
+TEST_F(JobFileTest, SaveCommandsFollowTheReadOnlyFlagAndTheAnswers)
+{
+    CSpxDoc& d = newDocument();
+    // Untitled: Save runs Save As; an invalid name is refused and the dialog comes again.
+    dialogs.setNextFileName(path("a|b.spx"));
+    dialogs.setNextAnswer(MessageAnswer::Ok);
+    dialogs.setNextFileName(path("named.spx"));
+    d.SetCopies(2);
+    EXPECT_TRUE(d.DoFileSave());
+    EXPECT_EQ(d.pathName(), path("named.spx"));
+    EXPECT_FALSE(d.IsModified());
+    EXPECT_TRUE(std::filesystem::exists(path("named.spx")));
+
+    d.setReadOnly(true);
+    d.SetCopies(3);
+    dialogs.shown.clear();
+    EXPECT_FALSE(d.DoFileSave());
+    EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsReadOnlySave)));
+
+    dialogs.setNextAnswer(MessageAnswer::Cancel);
+    EXPECT_FALSE(d.SaveModified());
+    dialogs.setNextAnswer(MessageAnswer::No);
+    EXPECT_TRUE(d.SaveModified());
+    EXPECT_EQ(dialogs.shown.back().text, config.strings.text(IdsSaveChanges) + " " + d.title() + " ?");
+}
+
+TEST_F(JobFileTest, OpenCommandAsksForAnotherFileWhenTheAnswerIsNo)
+{
+    CSpxDoc& d = newDocument();
+    dialogs.setNextFileName(path("missing.spx"));
+    dialogs.setNextAnswer(MessageAnswer::No);
+    dialogs.setNextFileName(golden("v5.spx"));
+    d.OnFileOpen();
+    EXPECT_EQ(d.pathName(), golden("v5.spx"));
+    EXPECT_EQ(d.GetCopies(), 3);
+    EXPECT_FALSE(processFlags().loading);
+}
+
+TEST(JobPathTest, ValidNames)
+{
+    EXPECT_TRUE(IsValidJobPath("C:\\jobs\\week.1.spx"));
+    EXPECT_TRUE(IsValidJobPath("/home/print/jobs/week 1.spx"));
+    EXPECT_FALSE(IsValidJobPath("/home/print:jobs/a.spx"));
+    for (const char* bad : {"a*b", "a+b", "a,b", "a;b", "a<b", "a>b", "a?b", "a|b", "a\tb"})
+        EXPECT_FALSE(IsValidJobPath(bad)) << bad;
+    EXPECT_TRUE(IsValidJobPath("/x/" + std::string(260, 'n')));
+    EXPECT_FALSE(IsValidJobPath("/x/" + std::string(261, 'n')));
+}
+
+} // namespace
+} // namespace spx::test

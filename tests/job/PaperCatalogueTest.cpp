@@ -1,0 +1,124 @@
+// The paper catalogue: reading the shipped file and damaged ones, writing, removing papers.
+
+#include "JobTestSupport.h"
+#include "PaperCatalogue.h"
+#include "Profile.h"
+
+#include <set>
+
+namespace spx::test {
+namespace {
+
+using CatalogueTest = JobTest;
+
+PaperRecord paperAt(const CSpxDoc& d, int position)
+{
+    PaperRecord record;
+    d.paperList().Get(position, record.bytes);
+    return record;
+}
+
+TEST_F(CatalogueTest, ShippedCatalogueLoadsWithItsValueLists)
+{
+    CSpxDoc& d = newDocument();
+    ASSERT_EQ(d.PaperCount(), 19);
+    EXPECT_EQ(d.PaperNameAt(1), "Job paper");   // the default marker stands for the default name
+    const PaperRecord cover = paperAt(d, 8);
+    EXPECT_EQ(cover.name(), "A4 Cover 250");
+    EXPECT_EQ(cover.sizeCode(), 2);
+    EXPECT_EQ(cover.attribute(1), "White");
+    EXPECT_EQ(cover.attribute(2), "250 g/m\xB2");   // Windows-1252 in the record
+    EXPECT_EQ(cover.attribute(3), "Cover");
+    EXPECT_EQ(paperAt(d, 9).singleSided(), 1);
+    EXPECT_EQ(d.nameLists()[0].size(), 10u);
+    EXPECT_EQ(d.nameLists()[0][0], "A4");            // "**" is the list's default word
+    EXPECT_EQ(d.nameLists()[3][5], "Letterhead");
+    EXPECT_EQ(d.nameLists()[4], (std::vector<std::string>{"Both sides", "Single-sided only"}));
+    std::set<int> sizes;
+    for (int p = 2; p <= d.PaperCount(); ++p)
+        sizes.insert(paperAt(d, p).sizeCode());
+    EXPECT_EQ(sizes.size(), 9u);
+}
+
+TEST_F(CatalogueTest, NumericReferencesAndDefaultMarkers)
+{
+    Profile::writeString(path("papers.ini"), "Papers", "PaperDef3", "Odd,2,3,**x,99,1");
+    CSpxDoc& d = newDocument();
+    const PaperRecord odd = paperAt(d, 4);
+    EXPECT_EQ(odd.attribute(1), "Natural");    // entry 3 of the colours
+    EXPECT_EQ(odd.attribute(2), "80 g/m\xB2"); // default word of the weights
+    EXPECT_EQ(odd.attribute(3), "99");         // beyond the list: kept as stored
+}
+
+TEST_F(CatalogueTest, DamagedDefinitionsLoadWhatTheyCan)
+{
+    const std::string file = path("papers.ini");
+    Profile::writeString(file, "Papers", "PaperDef2", "Short,5");
+    Profile::writeString(file, "Papers", "PaperDef3", std::string(600, 'L') + ",2,a,b,c,0");
+    Profile::writeString(file, "Papers", "PaperDef4", ",2,a,b,c,0");
+    Profile::writeString(file, "Papers", "Count", "22");   // three more than there are
+    CSpxDoc& d = newDocument();
+    ASSERT_EQ(d.PaperCount(), 22);
+    EXPECT_EQ(paperAt(d, 3).name(), "Short");
+    EXPECT_EQ(paperAt(d, 3).sizeCode(), 5);
+    EXPECT_EQ(paperAt(d, 3).attribute(1), "");
+    EXPECT_EQ(paperAt(d, 4).name(), std::string(255, 'L'));
+    EXPECT_EQ(paperAt(d, 5).name(), "");
+    EXPECT_EQ(paperAt(d, 22).name(), "");
+}
+
+TEST_F(CatalogueTest, AValueListWithoutItsCountFailsTheSetup)
+{
+    Profile::deleteKey(path("papers.ini"), "Weights", "NumWeights");
+    doc = std::make_unique<CSpxDoc>(config, dialogs);
+    EXPECT_FALSE(doc->paperCatalogueLoaded());
+    EXPECT_FALSE(doc->OnNewDocument());
+    EXPECT_NE(dialogs.shown.back().text.find(config.strings.text(IdsSetupFailedEnd)), std::string::npos);
+}
+
+TEST_F(CatalogueTest, SaveRewritesThePaperSectionAndKeepsTheRest)
+{
+    CSpxDoc& d = newDocument();
+    Profile::writeString(path("papers.ini"), "Notes", "Owner", "Print room 2");
+    PaperRecord extra = paperAt(d, 2);
+    extra.setName("A5, folded");   // a comma cannot survive the six-field format
+    d.paperList().Append(extra.bytes);
+    d.SetPaperIndex(5);
+    PaperCatalogue catalogue(d);
+    ASSERT_TRUE(catalogue.SavePaperCatalogue());
+    ASSERT_TRUE(catalogue.SaveValueList(2));
+    EXPECT_EQ(Profile::getString(path("papers.ini"), "Notes", "Owner", ""), "Print room 2");
+
+    // A new document selects the stored main paper; a new job then starts on the first real paper.
+    CSpxDoc again(config, dialogs);
+    ASSERT_EQ(again.PaperCount(), 20);
+    EXPECT_EQ(again.PaperNameAt(20), "A5; folded");
+    EXPECT_EQ(again.GetPaperIndex(), 5);
+    for (int p = 2; p <= 19; ++p)
+        EXPECT_EQ(0, std::memcmp(paperAt(d, p).bytes, paperAt(again, p).bytes, PaperRecord::kSize)) << p;
+}
+
+TEST_F(CatalogueTest, RemovingAPaperRenumbersWhatPointsPastIt)
+{
+    CSpxDoc& d = newDocument();
+    d.SetPaperIndex(5);
+    d.SetFrontCoverPaper(7);
+    d.AddException("1", 6, 1);
+    d.AddException("2", 2, 1);
+    d.SetModifiedFlag(false);
+    PaperCatalogue(d).RemovePaperAt(3);
+    EXPECT_EQ(d.GetPaperIndex(), 4);
+    EXPECT_EQ(d.GetPaperName(), "A4 Blue 80");
+    EXPECT_EQ(d.GetFrontCoverPaper(), 6);
+    EXPECT_EQ(d.GetException(1)->paperPosition(), 5);
+    EXPECT_EQ(d.GetException(2)->paperPosition(), 2);
+    EXPECT_TRUE(d.IsModified());
+
+    PaperCatalogue(d).SelectMainPaper(1);
+    EXPECT_EQ(d.GetPaperIndex(), 2);
+    PaperCatalogue(d).SelectMainPaper(500);
+    EXPECT_EQ(d.GetPaperIndex(), d.PaperCount());
+}
+
+} // namespace
+} // namespace spx::test
