@@ -5,10 +5,11 @@
 namespace spx {
 
 namespace {
-// Windows-1252 bytes 0x80..0x9F; 0 marks the five unassigned bytes.
+// Windows-1252 bytes 0x80..0x9F. The five unassigned bytes stand for the control characters of
+// the same number, as the system's own conversion does, so that every byte survives a round trip.
 constexpr char16_t kHighControls[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 void appendUtf8(std::string& out, uint32_t cp)
@@ -44,6 +45,11 @@ uint32_t nextCodePoint(const std::string& s, size_t& i)
         cp = (cp << 6) | (uint8_t(s[at]) & 0x3F);
     }
     i += size_t(extra) + 1;
+    // Overlong forms (a hidden zero byte or quote), surrogates and values past U+10FFFF are not
+    // characters; they become the replacement character rather than the byte they imitate.
+    static constexpr uint32_t kSmallest[4] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kSmallest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+        return 0xFFFD;
     return cp;
 }
 } // namespace
@@ -60,7 +66,7 @@ std::string utf8ToAnsi(const std::string& utf8)
         }
         char mapped = '?';
         for (int k = 0; k < 32; ++k)
-            if (kHighControls[k] != 0 && kHighControls[k] == cp)
+            if (kHighControls[k] == cp)
                 mapped = char(0x80 + k);
         out += mapped;
     }
@@ -73,7 +79,7 @@ std::string ansiToUtf8(const std::string& ansi)
     out.reserve(ansi.size() + ansi.size() / 8);
     for (unsigned char c : ansi) {
         if (c >= 0x80 && c < 0xA0)
-            appendUtf8(out, kHighControls[c - 0x80] ? kHighControls[c - 0x80] : 0xFFFD);
+            appendUtf8(out, kHighControls[c - 0x80]);
         else
             appendUtf8(out, c);
     }

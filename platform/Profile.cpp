@@ -37,9 +37,12 @@ bool equalsNoCase(const std::string& a, const std::string& b)
 struct IniLines {
     std::vector<std::string> lines;
     bool endsWithNewline = true;
+    bool crlf = false;   // a file written with CR LF line ends keeps them
 
     void load(const std::string& content)
     {
+        size_t firstBreak = content.find('\n');
+        crlf = firstBreak != std::string::npos && firstBreak > 0 && content[firstBreak - 1] == '\r';
         size_t start = 0;
         while (start < content.size()) {
             size_t end = content.find('\n', start);
@@ -60,7 +63,7 @@ struct IniLines {
     {
         std::string out;
         for (const std::string& line : lines)
-            out += line + "\n";
+            out += line + (crlf ? "\r\n" : "\n");
         return out;
     }
 
@@ -224,7 +227,12 @@ int Profile::getInt(const std::string& file, const std::string& section, const s
 bool Profile::writeString(const std::string& file, const std::string& section, const std::string& key,
                           const std::string& value)
 {
-    if (section.empty() || key.empty() || value.find('\n') != std::string::npos)
+    // Anything that would break the line structure, or could not be read back as the same
+    // section and key, is refused rather than written.
+    auto breaksLine = [](const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; };
+    if (section.empty() || key.empty() || breaksLine(section) || breaksLine(key) || breaksLine(value)
+        || section.find(']') != std::string::npos || key.find('=') != std::string::npos
+        || trim(section) != section || trim(key) != key || key[0] == ';' || key[0] == '#' || key[0] == '[')
         return false;
     IniLines ini;
     loadIni(file, ini);
