@@ -1,0 +1,301 @@
+// Every libcups call of the program. A submission is checked at every step: the job is created,
+// the document started, every write continued, the document finished with an OK status and the
+// job followed until the printer has it. On any failure the half-made job is cancelled.
+
+#include "CupsSpooler.h"
+
+#include <cups/cups.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
+namespace spx {
+
+namespace {
+
+// Job states of RFC 8011.
+constexpr int kJobHeld = 4;
+constexpr int kJobCanceled = 7;
+constexpr int kJobAborted = 8;
+constexpr int kJobCompleted = 9;
+
+std::string cupsErrorText()
+{
+    const char* text = cupsLastErrorString();
+    return text ? text : std::string();
+}
+
+} // namespace
+
+struct CupsSpooler::State {
+    http_t* http = nullptr;
+    std::string queue;          // the destination's name, without an instance
+    int jobId = 0;
+    bool documentOpen = false;  // the request body of the document is being sent
+    std::string error;
+
+    bool connect()
+    {
+        if (http)
+            return true;
+        errno = 0;
+        http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr);
+        if (!http) {
+            // libcups leaves no text of its own for a refused connection; the system's is it.
+            int code = errno;
+            error = code ? std::strerror(code) : cupsErrorText();
+            if (error.empty())
+                error = std::strerror(EHOSTDOWN);
+            return false;
+        }
+        return true;
+    }
+
+    void disconnect()
+    {
+        if (http)
+            httpClose(http);
+        http = nullptr;
+    }
+
+    // Removes the job of the current document, whatever state its upload is in.
+    void cancelJob()
+    {
+        if (jobId == 0)
+            return;
+        if (documentOpen) {
+            // The request body is half sent: dropping the connection makes the scheduler discard
+            // it, so no part of the document can reach the printer before the cancel.
+            disconnect();
+            documentOpen = false;
+        }
+        if (connect())
+            cupsCancelJob2(http, queue.c_str(), jobId, 0);
+        jobId = 0;
+    }
+
+    // The job's state and the printer's last word on it; 0 when the scheduler does not answer.
+    int jobState(std::string& message)
+    {
+        ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+        char uri[HTTP_MAX_URI];
+        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/jobs/%d", jobId);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+        static const char* const wanted[] = {"job-state", "job-state-reasons", "job-printer-state-message"};
+        ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+        ipp_t* response = cupsDoRequest(http, request, "/");
+        if (!response)
+            return 0;
+        int state = 0;
+        if (ipp_attribute_t* attribute = ippFindAttribute(response, "job-state", IPP_TAG_ENUM))
+            state = ippGetInteger(attribute, 0);
+        message.clear();
+        if (ipp_attribute_t* attribute = ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT)) {
+            if (const char* text = ippGetString(attribute, 0, nullptr))
+                message = text;
+        }
+        if (message.empty()) {
+            if (ipp_attribute_t* attribute = ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD)) {
+                if (const char* text = ippGetString(attribute, 0, nullptr))
+                    message = text;
+            }
+        }
+        ippDelete(response);
+        return state;
+    }
+};
+
+CupsSpooler::CupsSpooler() : state_(std::make_unique<State>())
+{
+    // A scheduler that goes away in the middle of a document must give a failed write, not end
+    // the program.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+CupsSpooler::~CupsSpooler()
+{
+    cancelDocument();
+    closeQueue();
+}
+
+std::string CupsSpooler::serverName()
+{
+    return cupsServer();
+}
+
+bool CupsSpooler::listQueues(std::vector<SpoolerQueue>& queues)
+{
+    queues.clear();
+    State& s = *state_;
+    bool ownConnection = s.http == nullptr;
+    if (!s.connect())
+        return false;
+    cups_dest_t* dests = nullptr;
+    int count = cupsGetDests2(s.http, &dests);
+    bool ok = count > 0 || cupsLastError() <= IPP_STATUS_OK_CONFLICTING || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
+    if (!ok)
+        s.error = cupsErrorText();
+    for (int i = 0; i < count; ++i) {
+        SpoolerQueue queue;
+        queue.name = dests[i].name;
+        if (dests[i].instance)
+            queue.name += std::string("/") + dests[i].instance;
+        if (const char* uri = cupsGetOption("device-uri", dests[i].num_options, dests[i].options))
+            queue.deviceUri = uri;
+        queue.isDefault = dests[i].is_default != 0;
+        queues.push_back(std::move(queue));
+    }
+    cupsFreeDests(count, dests);
+    if (ownConnection)
+        s.disconnect();
+    return ok;
+}
+
+bool CupsSpooler::openQueue(const std::string& name)
+{
+    closeQueue();
+    State& s = *state_;
+    if (!s.connect())
+        return false;
+    std::string destName = name;
+    std::string instance;
+    if (auto slash = name.find('/'); slash != std::string::npos) {
+        destName = name.substr(0, slash);
+        instance = name.substr(slash + 1);
+    }
+    // Asking for the destination first gives the operator "does not exist" for a wrong name,
+    // where creating a job on it would give a misleading file error.
+    cups_dest_t* dest = cupsGetNamedDest(s.http, destName.c_str(), instance.empty() ? nullptr : instance.c_str());
+    if (!dest) {
+        s.error = cupsErrorText();
+        s.disconnect();
+        return false;
+    }
+    s.queue = dest->name;
+    cupsFreeDests(1, dest);
+    return true;
+}
+
+void CupsSpooler::closeQueue()
+{
+    State& s = *state_;
+    s.cancelJob();
+    s.disconnect();
+    s.queue.clear();
+}
+
+bool CupsSpooler::startDocument(const std::string& documentName)
+{
+    State& s = *state_;
+    s.cancelJob();
+    if (s.queue.empty()) {
+        s.error = std::strerror(EBADF);
+        return false;
+    }
+    if (!s.connect())
+        return false;
+    s.jobId = cupsCreateJob(s.http, s.queue.c_str(), documentName.c_str(), 0, nullptr);
+    if (s.jobId <= 0) {
+        s.error = cupsErrorText();
+        s.jobId = 0;
+        return false;
+    }
+    http_status_t status = cupsStartDocument(s.http, s.queue.c_str(), s.jobId, documentName.c_str(), CUPS_FORMAT_RAW, 1);
+    if (status != HTTP_STATUS_CONTINUE) {
+        s.error = cupsErrorText();
+        if (s.error.empty())
+            s.error = httpStatus(status);
+        s.documentOpen = true;   // the request may be half made: drop the connection
+        s.cancelJob();
+        return false;
+    }
+    s.documentOpen = true;
+    return true;
+}
+
+bool CupsSpooler::write(const void* data, std::size_t count)
+{
+    State& s = *state_;
+    if (!s.documentOpen) {
+        s.error = std::strerror(EBADF);
+        return false;
+    }
+    // An empty write would end the chunked request body early: there is nothing to send.
+    if (count == 0)
+        return true;
+    if (cupsWriteRequestData(s.http, static_cast<const char*>(data), count) != HTTP_STATUS_CONTINUE) {
+        s.error = cupsErrorText();
+        if (s.error.empty())
+            s.error = std::strerror(EPIPE);
+        return false;
+    }
+    return true;
+}
+
+bool CupsSpooler::finishDocument()
+{
+    State& s = *state_;
+    if (!s.documentOpen) {
+        s.error = std::strerror(EBADF);
+        return false;
+    }
+    s.documentOpen = false;
+    ipp_status_t status = cupsFinishDocument(s.http, s.queue.c_str());
+    if (status > IPP_STATUS_OK_CONFLICTING) {
+        s.error = cupsErrorText();
+        s.cancelJob();
+        return false;
+    }
+    if (completionWaitMs_ <= 0) {
+        s.jobId = 0;
+        return true;
+    }
+
+    // Follow the job until the printer has taken it. Short sleeps first: a local printer
+    // usually has a small job within a few milliseconds.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(completionWaitMs_);
+    auto pause = std::chrono::milliseconds(1);
+    std::string message;
+    for (;;) {
+        int state = s.jobState(message);
+        if (state == 0) {
+            s.error = cupsErrorText();
+            s.jobId = 0;   // the scheduler holds the whole document; there is nothing half made
+            return false;
+        }
+        if (state == kJobCompleted || state == kJobHeld) {
+            // A held job waits, whole, for its release at the printer.
+            s.jobId = 0;
+            return true;
+        }
+        if (state == kJobCanceled || state == kJobAborted) {
+            s.error = message.empty() ? std::string(ippEnumString("job-state", state)) : message;
+            s.jobId = 0;
+            return false;
+        }
+        // Pending, processing and stopped jobs are still on their way.
+        if (std::chrono::steady_clock::now() >= deadline) {
+            s.jobId = 0;
+            return true;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+}
+
+void CupsSpooler::cancelDocument()
+{
+    state_->cancelJob();
+}
+
+std::string CupsSpooler::lastErrorText() const
+{
+    return state_->error;
+}
+
+} // namespace spx

@@ -1,0 +1,382 @@
+// The send loop over a spooler kept in memory: what each document holds, which messages appear,
+// which files go after a failure, and that no staging file or copy is left behind.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "FakeSpooler.h"
+#include "SendTestSupport.h"
+
+namespace spx::test {
+namespace {
+
+using State = SendFileResult::State;
+
+// A PostScript file wrapped in PJL, as a printer driver writes it.
+const std::string kDriverHeader =
+    "\x1b%-12345X@PJL JOB NAME=\"report\"\r\n"
+    "@PJL SET DUPLEX = ON\r\n"
+    "@PJL ENTER LANGUAGE = POSTSCRIPT\r\n"
+    "%!PS-Adobe-3.0\r\n"
+    "%%Title: report\r\n"
+    "%%Requirements: duplex staple\r\n"
+    "%%EndComments\r\n";
+const std::string kDriverBody = "%%BeginProlog\r\n/inch {72 mul} def\r\n%%EndProlog\r\nshowpage\r\n%%EOF\r\n";
+
+class SendLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(strings.loadFromFolder(SPX_RESOURCE_DIR "/strings", error)) << error;
+    }
+
+    std::string statusFor(int id, const std::string& path) { return formatText(strings.text(id), path); }
+
+    TestFolders folders;
+    StringTable strings;
+    FakeSpooler spooler;
+    ScriptedDialogs dialogs;
+    SimpleJob job;
+    SendLoop loop{spooler, dialogs, strings, job};
+};
+
+TEST_F(SendLoopTest, DocumentIsHeaderThenFileNamedAfterTheFile)
+{
+    std::string body = everyByte(3);
+    std::string path = folders.file("plain.prn", body);
+    SendOutcome outcome = loop.SendJob("capture", 0, {path});
+
+    ASSERT_EQ(spooler.finished().size(), 1u);
+    const auto& document = *spooler.finished()[0];
+    EXPECT_EQ(document.name, "plain.prn");
+    EXPECT_EQ(document.data, SimpleJob::headerFor(path, 0, 0) + body);
+    EXPECT_EQ(outcome.sentCount(), 1u);
+    EXPECT_EQ(dialogs.statusTexts, std::vector<std::string>{statusFor(IdsFileSent, path)});
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(spooler.openCount, 1);
+    EXPECT_EQ(spooler.closeCount, 1);
+    EXPECT_FALSE(loop.isSending());
+    EXPECT_TRUE(folders.tempEntries().empty());
+}
+
+TEST_F(SendLoopTest, LeadingCtrlDOfThePrintFileIsDroppedButNotOfTheHeader)
+{
+    std::string path = folders.file("ctrld.ps", "\x04\x04%!PS\nshowpage\n");
+    loop.SendJob("capture", 0, {path});
+    ASSERT_EQ(spooler.finished().size(), 1u);
+    // The header's own 0x04 stays; of the file only the first 0x04 goes.
+    EXPECT_EQ(spooler.finished()[0]->data, SimpleJob::headerFor(path, 0, 0) + "\x04%!PS\nshowpage\n");
+}
+
+TEST_F(SendLoopTest, BlockMultipleEndsWithAnEmptyWriteAndLosesNothing)
+{
+    std::string body(SendLoop::kBlockSize * 2, 'x');
+    body[0] = '\x04';
+    body.back() = 'z';
+    std::string path = folders.file("blocks.prn", body);
+    loop.SendJob("capture", kSettingsModeNoHeader, {path});
+    ASSERT_EQ(spooler.finished().size(), 1u);
+    const auto& document = *spooler.finished()[0];
+    EXPECT_EQ(document.data, body.substr(1));
+    EXPECT_EQ(document.writes, (std::vector<std::size_t>{SendLoop::kBlockSize - 1, SendLoop::kBlockSize, 0}));
+}
+
+TEST_F(SendLoopTest, SettingsModeTwoSendsTheFileUnchangedAndUnstripped)
+{
+    job.settingsMode = kSettingsModeNoHeader;
+    std::string path = folders.file("driver.ps", kDriverHeader + kDriverBody);
+    loop.SendJob("capture", kSettingsModeNoHeader, {path});
+    ASSERT_EQ(spooler.finished().size(), 1u);
+    EXPECT_EQ(spooler.finished()[0]->data, kDriverHeader + kDriverBody);
+    EXPECT_TRUE(folders.tempEntries().empty());
+}
+
+TEST_F(SendLoopTest, StripDropsTheDriversHeaderWithOrWithoutLeadingLineBreaks)
+{
+    std::string plain = folders.file("a.ps", kDriverHeader + kDriverBody);
+    std::string breaks = folders.file("b.ps", "\r\n\n  \r\n" + kDriverHeader + kDriverBody);
+    std::string ctrlD = folders.file("c.ps", "\x04" + kDriverHeader + kDriverBody);
+    loop.SendJob("capture", 0, {plain, breaks, ctrlD});
+    ASSERT_EQ(spooler.finished().size(), 3u);
+    EXPECT_EQ(spooler.finished()[0]->data, SimpleJob::headerFor(plain, 0, 0) + kDriverBody);
+    EXPECT_EQ(spooler.finished()[1]->data, SimpleJob::headerFor(breaks, 0, 0) + kDriverBody);
+    EXPECT_EQ(spooler.finished()[2]->data, SimpleJob::headerFor(ctrlD, 0, 0) + kDriverBody);
+    EXPECT_TRUE(folders.tempEntries().empty());
+}
+
+TEST_F(SendLoopTest, StripRules)
+{
+    struct Case { const char* what; std::string file; std::string expected; };
+    const std::string bigBody(3 * SendLoop::kBlockSize + 17, 'q');
+    const std::vector<Case> cases = {
+        {"no PJL wrapper: unchanged", "%!PS-Adobe-3.0\n%%EndComments\nbody\n", "%!PS-Adobe-3.0\n%%EndComments\nbody\n"},
+        {"no language switch: unchanged", "\x1b%-12345X@PJL JOB\n@PJL SET QTY = 2\nbody", "\x1b%-12345X@PJL JOB\n@PJL SET QTY = 2\nbody"},
+        {"only the language switch", "\x1b%-12345X@PJL ENTER LANGUAGE = POSTSCRIPT\nbody", "body"},
+        {"first line but no comment end", "\x1b%-12345X@PJL ENTER LANGUAGE = POSTSCRIPT\n%!PS-Adobe-3.0\n\n  body", "body"},
+        {"comment end without first line", "\x1b%-12345X@PJL ENTER LANGUAGE = POSTSCRIPT\n%!PS-Adobe-2.0\n%%EndComments\nbody", "body"},
+        {"later blocks whole", "\x1b%-12345X@PJL ENTER LANGUAGE = POSTSCRIPT\n" + bigBody, bigBody},
+        {"marker at the very end of the block",
+         std::string(SendLoop::kBlockSize - 41, ' ') + "\x1b%-12345X@PJL ENTER LANGUAGE = POSTSCRIPT", ""},
+    };
+    for (const auto& c : cases) {
+        std::string path = folders.file("strip.ps", c.file);
+        std::string toSend = path;
+        bool stripped = loop.StripFileHeader(path, toSend);
+        EXPECT_EQ(stripped, toSend != path) << c.what;
+        EXPECT_EQ(readFile(toSend), c.expected) << c.what;
+        if (stripped)
+            ::unlink(toSend.c_str());
+    }
+    // A header that starts in the second block is not looked for.
+    std::string late = std::string(SendLoop::kBlockSize, '\n') + kDriverHeader;
+    std::string path = folders.file("late.ps", late);
+    std::string toSend = path;
+    EXPECT_FALSE(loop.StripFileHeader(path, toSend));
+    EXPECT_EQ(toSend, path);
+}
+
+TEST_F(SendLoopTest, EmptyListAsksForFilesAndOpensNoQueue)
+{
+    SendOutcome outcome = loop.SendJob("capture", 0, {});
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, strings.text(IdsNoPrintFiles));
+    EXPECT_EQ(dialogs.shown[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(spooler.openCount, 0);
+    EXPECT_FALSE(outcome.queueOpened);
+}
+
+TEST_F(SendLoopTest, UnknownQueueShowsTheSpoolersText)
+{
+    std::string path = folders.file("a.prn", "a");
+    SendOutcome outcome = loop.SendJob("nowhere", 0, {path});
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, strings.text(IdsSpoolerError) + "\n\nThe printer or class does not exist.");
+    EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Stop);
+    EXPECT_TRUE(spooler.documents.empty());
+    EXPECT_TRUE(outcome.files.empty());
+    EXPECT_TRUE(folders.tempEntries().empty());
+}
+
+TEST_F(SendLoopTest, MissingMiddleFileWithCancelledDialogSendsFirstAndThird)
+{
+    std::string first = folders.file("1.prn", "one");
+    std::string missing = folders.files + "/2.prn";
+    std::string third = folders.file("3.prn", "three");
+    dialogs.setNextFileDialogCancelled();
+    SendOutcome outcome = loop.SendJob("capture", 0, {first, missing, third});
+
+    ASSERT_EQ(spooler.finished().size(), 2u);
+    EXPECT_EQ(spooler.finished()[0]->name, "1.prn");
+    EXPECT_EQ(spooler.finished()[1]->name, "3.prn");
+    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs.fileRequests[0].initialName, missing);
+    EXPECT_EQ(dialogs.fileRequests[0].title, formatText(strings.text(IdsLocateFileTitle), missing));
+    EXPECT_EQ(dialogs.fileRequests[0].filter, strings.text(IdsPrintFileFilter));
+    // A skipped file gets no report.
+    EXPECT_EQ(dialogs.statusTexts, (std::vector<std::string>{statusFor(IdsFileSent, first), statusFor(IdsFileSent, third)}));
+    ASSERT_EQ(outcome.files.size(), 3u);
+    EXPECT_EQ(outcome.files[1].state, State::Skipped);
+    EXPECT_EQ(job.calls.size(), 2u);
+}
+
+TEST_F(SendLoopTest, LocatedFileIsSentInPlaceOfTheMissingOne)
+{
+    std::string elsewhere = folders.file("moved.prn", "moved");
+    std::string missing = folders.files + "/gone.prn";
+    dialogs.setNextFileName(elsewhere);
+    SendOutcome outcome = loop.SendJob("capture", 0, {missing});
+    ASSERT_EQ(spooler.finished().size(), 1u);
+    EXPECT_EQ(spooler.finished()[0]->data, SimpleJob::headerFor(elsewhere, 0, 0) + "moved");
+    EXPECT_EQ(outcome.files[0].listedPath, missing);
+    EXPECT_EQ(outcome.files[0].sentPath, elsewhere);
+}
+
+// The operator presses Escape while the locate dialog is open: nothing more is sent.
+class CancellingDialogs : public ScriptedDialogs {
+public:
+    SendLoop* loop = nullptr;
+    FileDialogResult openFileName(const FileDialogRequest& request) override
+    {
+        loop->cancel();
+        return ScriptedDialogs::openFileName(request);
+    }
+};
+
+TEST_F(SendLoopTest, CancelDuringTheLocateDialogStopsBeforeTheNextFile)
+{
+    CancellingDialogs cancelling;
+    SendLoop cancellable(spooler, cancelling, strings, job);
+    cancelling.loop = &cancellable;
+    cancelling.setNextFileName(folders.file("found.prn", "x"));
+    std::string first = folders.file("1.prn", "one");
+    SendOutcome outcome = cancellable.SendJob("capture", 0, {first, folders.files + "/missing.prn", folders.file("3.prn", "3")});
+    EXPECT_EQ(spooler.finished().size(), 1u);
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_FALSE(cancellable.isSending());
+    EXPECT_EQ(spooler.closeCount, 1);
+}
+
+TEST_F(SendLoopTest, CancelWhileSpoolingFinishesTheFileAndStops)
+{
+    job.beforeFile = [&](int call) {
+        if (call == 1)
+            loop.cancel();   // clears the flag while file 2 is on its way
+    };
+    SendOutcome outcome = loop.SendJob("capture", 0, {folders.file("1", "1"), folders.file("2", "2"), folders.file("3", "3")});
+    EXPECT_EQ(spooler.finished().size(), 2u);
+    EXPECT_TRUE(outcome.cancelled);
+}
+
+TEST_F(SendLoopTest, GeneratorFailureShowsMessageStopsAndLeavesNoStagingFile)
+{
+    job.failAtCall = 1;
+    job.failResult = 3;
+    SendOutcome outcome = loop.SendJob("capture", 0, {folders.file("1", "1"), folders.file("2", "2"), folders.file("3", "3")});
+    EXPECT_EQ(spooler.finished().size(), 1u);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, strings.text(IdsHeaderFailed));
+    EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(job.refreshCount, 1);
+    EXPECT_TRUE(outcome.headerFailed);
+    EXPECT_FALSE(loop.isSending());
+    EXPECT_EQ(spooler.documents.size(), 1u);   // the failing file never reached the spooler
+    EXPECT_TRUE(folders.tempEntries().empty());
+}
+
+TEST_F(SendLoopTest, NoStagingFileMeansTheFileIsNotSent)
+{
+    job.writeNothing = true;
+    std::string path = folders.file("1", "1");
+    SendOutcome outcome = loop.SendJob("capture", 0, {path, folders.file("2", "2")});
+    EXPECT_TRUE(spooler.finished().empty());
+    ASSERT_EQ(spooler.documents.size(), 2u);
+    EXPECT_EQ(spooler.documents[0].state, FakeSpooler::Document::State::Cancelled);
+    EXPECT_EQ(dialogs.statusTexts[0], statusFor(IdsFileNotSent, path));
+    EXPECT_TRUE(dialogs.shown.empty());   // nothing the spooler could explain
+    EXPECT_EQ(outcome.sentCount(), 0u);
+}
+
+TEST_F(SendLoopTest, SpoolerFailuresCancelTheDocumentAndTheNextFileStillGoes)
+{
+    for (int failing = 0; failing < 3; ++failing) {
+        FakeSpooler faulty;
+        ScriptedDialogs shownDialogs;
+        SimpleJob simpleJob;
+        SendLoop sender(faulty, shownDialogs, strings, simpleJob);
+        if (failing == 0)
+            faulty.failStartOf = 0;
+        else if (failing == 1)
+            faulty.failWriteOf = 0, faulty.failWriteAfter = 10;
+        else
+            faulty.failFinishOf = 0;
+        std::string bad = folders.file("bad.prn", std::string(5000, 'b'));
+        std::string good = folders.file("good.prn", "good");
+        SendOutcome outcome = sender.SendJob("capture", 0, {bad, good});
+        ASSERT_EQ(faulty.documents.size(), 2u) << failing;
+        EXPECT_EQ(faulty.documents[0].state, FakeSpooler::Document::State::Cancelled) << failing;
+        EXPECT_EQ(faulty.documents[1].state, FakeSpooler::Document::State::Finished) << failing;
+        ASSERT_EQ(shownDialogs.shown.size(), 1u) << failing;
+        EXPECT_EQ(shownDialogs.shown[0].text, strings.text(IdsSpoolerError) + "\n\n" + faulty.failureText);
+        EXPECT_EQ(shownDialogs.statusTexts,
+                  (std::vector<std::string>{statusFor(IdsFileNotSent, bad), statusFor(IdsFileSent, good)}));
+        EXPECT_EQ(outcome.sentCount(), 1u);
+        EXPECT_TRUE(folders.tempEntries().empty()) << failing;
+    }
+}
+
+TEST_F(SendLoopTest, UnreadablePrintFileIsNotSentAndTheNextGoes)
+{
+    // A folder passes the existence check but cannot be read as a file.
+    std::string folder = folders.files + "/not-a-file";
+    std::filesystem::create_directory(folder);
+    std::string good = folders.file("good.prn", "good");
+    SendOutcome outcome = loop.SendJob("capture", 0, {folder, good});
+    ASSERT_EQ(spooler.documents.size(), 2u);
+    EXPECT_EQ(spooler.documents[0].state, FakeSpooler::Document::State::Cancelled);
+    EXPECT_EQ(spooler.documents[1].state, FakeSpooler::Document::State::Finished);
+    EXPECT_EQ(outcome.files[0].state, State::NotSent);
+    EXPECT_TRUE(folders.tempEntries().empty());
+}
+
+TEST_F(SendLoopTest, PdfFileForAPclPrinterIsTreatedAsPostScript)
+{
+    job.printer = 1;
+    job.file = 2;
+    loop.SendJob("capture", 0, {folders.file("doc.pdf", "%PDF-1.4")});
+    ASSERT_EQ(job.calls.size(), 1u);
+    EXPECT_EQ(job.calls[0].fileLanguage, 0);
+    EXPECT_EQ(job.file, 0);
+}
+
+TEST_F(SendLoopTest, PrinterLanguageChangedBetweenFilesTakesEffectAtTheNextFile)
+{
+    job.beforeFile = [&](int call) { job.printer = call; };
+    std::string first = folders.file("1.ps", "1");
+    std::string second = folders.file("2.ps", "2");
+    loop.SendJob("capture", 0, {first, second});
+    ASSERT_EQ(spooler.finished().size(), 2u);
+    EXPECT_EQ(spooler.finished()[0]->data, SimpleJob::headerFor(first, 0, 0) + "1");
+    EXPECT_EQ(spooler.finished()[1]->data, SimpleJob::headerFor(second, 1, 0) + "2");
+    EXPECT_EQ(job.storeCount, 2);
+}
+
+TEST_F(SendLoopTest, StagingNamesAreFreshAndInAPrivateFolder)
+{
+    std::string a = loop.MakeStagingPath("spxl");
+    writeFile(a, "x");
+    std::string b = loop.MakeStagingPath("spxl");
+    std::string c = loop.MakeStagingPath("");
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.rfind(folders.temp + "/", 0), 0u);
+    EXPECT_NE(std::filesystem::path(a).parent_path(), std::filesystem::path(folders.temp));
+    EXPECT_EQ(std::filesystem::path(b).filename().string().rfind("spxl", 0), 0u);
+    EXPECT_EQ(std::filesystem::path(c).filename().string().rfind("~TM", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(b));
+}
+
+TEST_F(SendLoopTest, FileBeyondTwoGigabytesIsCopiedWhole)
+{
+    // A sparse file: 2 GiB of zeros and a last byte of its own.
+    std::string path = folders.files + "/huge.prn";
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    const off_t size = (off_t(1) << 31) + 1;
+    ASSERT_EQ(::pwrite(fd, "Z", 1, size - 1), 1);
+    ::close(fd);
+
+    struct CountingSpooler : FakeSpooler {
+        std::uint64_t bytes = 0;
+        char last = 0;
+        bool write(const void* data, std::size_t count) override
+        {
+            bytes += count;
+            if (count)
+                last = static_cast<const char*>(data)[count - 1];
+            return true;
+        }
+    } counting;
+    SendLoop sender(counting, dialogs, strings, job);
+    std::uint64_t reportedTotal = 0;
+    sender.onProgress = [&](std::uint64_t, std::uint64_t total) { reportedTotal = total; };
+    ASSERT_TRUE(counting.openQueue("capture"));
+    ASSERT_TRUE(counting.startDocument("huge.prn"));
+    EXPECT_TRUE(sender.CopyFileToPrinter(path, true));
+    EXPECT_EQ(counting.bytes, static_cast<std::uint64_t>(size));
+    EXPECT_EQ(counting.last, 'Z');
+    EXPECT_EQ(reportedTotal, static_cast<std::uint64_t>(size));
+}
+
+TEST(FormatText, SubstitutesOnceAndNeverInterpretsOtherConversions)
+{
+    EXPECT_EQ(formatText("Sent: %s", "/a/b"), "Sent: /a/b");
+    EXPECT_EQ(formatText("%s and %s", "x"), "x and %s");
+    EXPECT_EQ(formatText("100%% of %s %d %n", "x"), "100% of x %d %n");
+    EXPECT_EQ(formatText("no argument", "x"), "no argument");
+    EXPECT_EQ(formatText("%s", "%s%n"), "%s%n");
+}
+
+} // namespace
+} // namespace spx::test
