@@ -42,12 +42,10 @@ struct CupsSpooler::State {
     {
         if (http)
             return true;
-        errno = 0;
         http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr);
         if (!http) {
-            // libcups leaves no text of its own for a refused connection; the system's is it.
-            int code = errno;
-            error = code ? std::strerror(code) : cupsErrorText();
+            // libcups says "Host is down" for a scheduler it cannot reach.
+            error = cupsErrorText();
             if (error.empty())
                 error = std::strerror(EHOSTDOWN);
             return false;
