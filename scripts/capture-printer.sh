@@ -19,11 +19,14 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 listener="$top/tools/capture-listener.py"
 queue=${SPX_CAPTURE_QUEUE:-capture}
+# The distribution's interpreter starts fastest and stops at once on SIGTERM.
+python=/usr/bin/python3
+[ -x "$python" ] || python=$(command -v python3)
 
 die() { echo "capture-printer: $*" >&2; exit 1; }
 
 free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
+  "$python" -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
 }
 
 # Reads DIR/spooler.env (KEY=VALUE lines written by start).
@@ -63,7 +66,7 @@ cmd_start() {
   port=$(free_port)
 
   # The capture listener first: the socket backend's first failed connection costs a retry.
-  python3 "$listener" "$dir/captures" "$dir/capture-port" >"$dir/log/listener.log" 2>&1 &
+  "$python" "$listener" "$dir/captures" "$dir/capture-port" >"$dir/log/listener.log" 2>&1 &
   local listener_pid=$!
   local i
   for i in $(seq 1 100); do

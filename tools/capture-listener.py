@@ -22,7 +22,7 @@ BLOCK = 1 << 20
 def receive(connection, number, folder):
     partial = os.path.join(folder, "%04d.part" % number)
     final = os.path.join(folder, "%04d.prn" % number)
-    with connection, open(partial, "wb", buffering=0) as out:
+    with open(partial, "wb", buffering=0) as out:
         buffer = bytearray(BLOCK)
         view = memoryview(buffer)
         while True:
@@ -33,8 +33,10 @@ def receive(connection, number, folder):
             if count == 0:
                 break
             out.write(view[:count])
-    # The socket backend waits for the printer to close after its data; closing above lets it finish.
+    # The file is complete before the connection closes: the socket backend waits for that close,
+    # so a job the spooler calls completed always has its capture in place.
     os.replace(partial, final)
+    connection.close()
 
 
 def main():
