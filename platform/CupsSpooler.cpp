@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace spx {
 
@@ -37,6 +38,25 @@ struct CupsSpooler::State {
     int jobId = 0;
     bool documentOpen = false;  // the request body of the document is being sent
     std::string error;
+    // Writes are gathered into large chunks: libcups sends every write as a chunk of its own,
+    // three system calls each, which for the send loop's small blocks costs more than the copy.
+    std::vector<char> pending;
+    static constexpr std::size_t kChunk = 256 * 1024;
+
+    bool flush()
+    {
+        if (pending.empty())
+            return true;
+        http_status_t status = cupsWriteRequestData(http, pending.data(), pending.size());
+        pending.clear();
+        if (status != HTTP_STATUS_CONTINUE) {
+            error = cupsErrorText();
+            if (error.empty())
+                error = std::strerror(EPIPE);
+            return false;
+        }
+        return true;
+    }
 
     bool connect()
     {
@@ -65,6 +85,7 @@ struct CupsSpooler::State {
     {
         if (jobId == 0)
             return;
+        pending.clear();
         if (documentOpen) {
             // The request body is half sent: dropping the connection makes the scheduler discard
             // it, so no part of the document can reach the printer before the cancel.
@@ -226,12 +247,14 @@ bool CupsSpooler::write(const void* data, std::size_t count)
     // An empty write would end the chunked request body early: there is nothing to send.
     if (count == 0)
         return true;
-    if (cupsWriteRequestData(s.http, static_cast<const char*>(data), count) != HTTP_STATUS_CONTINUE) {
-        s.error = cupsErrorText();
-        if (s.error.empty())
-            s.error = std::strerror(EPIPE);
+    const char* bytes = static_cast<const char*>(data);
+    if (s.pending.size() + count > State::kChunk && !s.flush())
         return false;
+    if (count >= State::kChunk) {
+        s.pending.assign(bytes, bytes + count);
+        return s.flush();
     }
+    s.pending.insert(s.pending.end(), bytes, bytes + count);
     return true;
 }
 
@@ -240,6 +263,10 @@ bool CupsSpooler::finishDocument()
     State& s = *state_;
     if (!s.documentOpen) {
         s.error = std::strerror(EBADF);
+        return false;
+    }
+    if (!s.flush()) {
+        s.cancelJob();
         return false;
     }
     s.documentOpen = false;
@@ -254,9 +281,10 @@ bool CupsSpooler::finishDocument()
         return true;
     }
 
-    // Follow the job until the printer has taken it. Short sleeps first: a local printer
-    // usually has a small job within a few milliseconds.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(completionWaitMs_);
+    // Follow the job until the printer has taken it: every millisecond at first, as a local
+    // printer has a small job within a few, then less and less often.
+    auto started = std::chrono::steady_clock::now();
+    auto deadline = started + std::chrono::milliseconds(completionWaitMs_);
     auto pause = std::chrono::milliseconds(1);
     std::string message;
     for (;;) {
@@ -282,7 +310,8 @@ bool CupsSpooler::finishDocument()
             return true;
         }
         std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+        if (std::chrono::steady_clock::now() > started + std::chrono::milliseconds(200))
+            pause = std::min(pause * 2, std::chrono::milliseconds(10));
     }
 }
 

@@ -82,6 +82,11 @@ cmd_start() {
   if [ "$(id -u)" -eq 0 ]; then
     identity=$'User lp\nGroup lp\nSystemGroup root lpadmin'
     chown -R lp:lp "$dir/spool" "$dir/cache" "$dir/state" 2>/dev/null || true
+    # The scheduler's helpers run as lp and must reach the spool folder through every parent.
+    if command -v runuser >/dev/null && ! runuser -u lp -- test -x "$dir/spool" 2>/dev/null; then
+      kill "$listener_pid" 2>/dev/null || true
+      die "user lp cannot reach $dir (a parent folder is closed to others); choose another folder"
+    fi
   else
     identity="SystemGroup $(id -gn)"
   fi
