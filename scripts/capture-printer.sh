@@ -161,8 +161,9 @@ stop_process() {
   local pid=$1
   [ -n "$pid" ] || return 0
   kill "$pid" 2>/dev/null || return 0
+  # A throw-away scheduler need not take its time saving state: a second is enough.
   local i
-  for i in $(seq 1 100); do
+  for i in $(seq 1 20); do
     kill -0 "$pid" 2>/dev/null || return 0
     sleep 0.05
   done

@@ -7,10 +7,15 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <netinet/in.h>
+
+#include <memory>
 #include <unistd.h>
 
 #include "CaptureSupport.h"
+#include "Configuration.h"
 #include "CupsSpooler.h"
+#include "JobStreamGenerator.h"
+#include "SpxDoc.h"
 
 namespace spx::test {
 namespace {
@@ -70,6 +75,111 @@ protected:
     SendLoop loop{spooler, dialogs, strings, job};
 };
 
+// The job document and the job stream generator, as the window and spxjob send them.
+class DocumentJob : public SendJobSource {
+public:
+    DocumentJob(CSpxDoc& document, IDialogs& shown) : doc(document), dialogs(shown) {}
+    void storePages() override
+    {
+        if (beforeFile)
+            beforeFile(calls++);
+    }
+    int printerLanguage() const override { return doc.GetPrinterLanguage(); }
+    int fileLanguage() const override { return doc.GetFileLanguage(); }
+    void setFileLanguage(int language) override { doc.SetFileLanguage(language); }
+    int generate(const std::string& printFile, const std::string& stagingPath, int language) override
+    {
+        return generator.Generate(doc, printFile, stagingPath, language, ItemLockFlags{}, &dialogs);
+    }
+    // The header a send of `printFile` writes now, made apart from any send.
+    std::string expectedHeader(const std::string& printFile, const std::string& scratch)
+    {
+        CJobStreamGenerator apart;
+        ::unlink(scratch.c_str());
+        EXPECT_EQ(apart.Generate(doc, printFile, scratch, effectiveFileLanguage(doc.GetPrinterLanguage(), doc.GetFileLanguage()),
+                                 ItemLockFlags{}, &dialogs), 0);
+        std::string header = readFile(scratch);
+        ::unlink(scratch.c_str());
+        return header;
+    }
+
+    CSpxDoc& doc;
+    IDialogs& dialogs;
+    CJobStreamGenerator generator;
+    std::function<void(int)> beforeFile;
+    int calls = 0;
+};
+
+class CupsDocumentSendTest : public CupsSendTest {
+protected:
+    void SetUp() override
+    {
+        CupsSendTest::SetUp();
+        if (IsSkipped())
+            return;
+        std::string error;
+        ASSERT_TRUE(config.load(SPX_BIN_DIR, error)) << error;
+        doc = std::make_unique<CSpxDoc>(config, dialogs);
+        ASSERT_TRUE(doc->OnNewDocument());
+        job = std::make_unique<DocumentJob>(*doc, dialogs);
+        sender = std::make_unique<SendLoop>(spooler, dialogs, config.strings, *job);
+    }
+    std::string scratch() const { return folders.files + "/expected.hdr"; }
+
+    Configuration config;
+    std::unique_ptr<CSpxDoc> doc;
+    std::unique_ptr<DocumentJob> job;
+    std::unique_ptr<SendLoop> sender;
+};
+
+TEST_F(CupsDocumentSendTest, EverySettingsModeWithTheJobsHeader)
+{
+    doc->SetCustomText("%%JobNote: sent by the tests\n");
+    const std::string driverFile = kDriverHeader + kDriverBody;
+    for (int mode = 0; mode <= 2; ++mode) {
+        doc->SetSettingsMode(mode);
+        std::string path = folders.file("mode" + std::to_string(mode) + ".ps", driverFile);
+        std::string header = job->expectedHeader(path, scratch());
+        if (mode == kSettingsModeNoHeader)
+            EXPECT_EQ(header, "");
+        else
+            EXPECT_NE(header, "") << mode;
+        CaptureWatch watch(capture);
+        ASSERT_EQ(sender->SendJob(capture.queue, mode, {path}).sentCount(), 1u) << mode;
+        auto received = watch.wait(1);
+        ASSERT_EQ(received.size(), 1u) << mode;
+        // With a header the driver's own job header goes; without one the file is sent as it is.
+        EXPECT_EQ(received[0], header + (mode == kSettingsModeNoHeader ? driverFile : kDriverBody)) << mode;
+    }
+}
+
+TEST_F(CupsDocumentSendTest, PrinterLanguageSwitchedBetweenTwoFilesOfOneSend)
+{
+    std::string first = folders.file("first.ps", "%!PS\nshowpage\n");
+    std::string second = folders.file("second.pcl", "\x1b" "E\x1b&l0O text\x0c\x1b" "E");
+    std::string firstHeader = job->expectedHeader(first, scratch());
+    doc->SetPrinterLanguage(1);
+    doc->SetFileLanguage(1);
+    std::string secondHeader = job->expectedHeader(second, scratch());
+    doc->SetPrinterLanguage(0);
+    doc->SetFileLanguage(0);
+    ASSERT_NE(firstHeader, secondHeader);
+    EXPECT_EQ(secondHeader.rfind("\x1b%-12345X@PJL", 0), 0u) << secondHeader.substr(0, 40);
+
+    job->beforeFile = [&](int call) {
+        if (call == 1) {
+            doc->SetPrinterLanguage(1);   // the operator switched the model after the first file
+            doc->SetFileLanguage(1);
+        }
+    };
+    CaptureWatch watch(capture);
+    ASSERT_EQ(sender->SendJob(capture.queue, 0, {first, second}).sentCount(), 2u);
+    auto received = watch.wait(2);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0], firstHeader + "%!PS\nshowpage\n");
+    EXPECT_EQ(received[1], secondHeader + "\x1b" "E\x1b&l0O text\x0c\x1b" "E");
+}
+
 TEST_F(CupsSendTest, EverySettingsModeArrivesByteForByte)
 {
     std::string body = everyByte(4) + "\nend\n";
@@ -115,19 +225,6 @@ TEST_F(CupsSendTest, MiddleFileMissingAndNotLocated)
     EXPECT_EQ(received[1], SimpleJob::headerFor(third, 0, 0) + "third\n");
     EXPECT_EQ(dialogs.statusTexts, (std::vector<std::string>{sentLine(first), sentLine(third)}));
     EXPECT_EQ(watch.countAfterQuietPeriod(), 2u);
-}
-
-TEST_F(CupsSendTest, PrinterLanguageSwitchedBetweenTwoFiles)
-{
-    job.beforeFile = [&](int call) { job.printer = call == 0 ? 0 : 1; };
-    std::string first = folders.file("a.ps", "%!PS\n");
-    std::string second = folders.file("b.pcl", "\x1b" "E\x1b&l0O");
-    CaptureWatch watch(capture);
-    loop.SendJob(capture.queue, 0, {first, second});
-    auto received = watch.wait(2);
-    ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0], SimpleJob::headerFor(first, 0, 0) + "%!PS\n");
-    EXPECT_EQ(received[1], SimpleJob::headerFor(second, 1, 0) + "\x1b" "E\x1b&l0O");
 }
 
 TEST_F(CupsSendTest, BinaryDataOfEveryByteValueAcrossManyBlocks)
