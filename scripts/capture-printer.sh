@@ -71,7 +71,7 @@ cmd_start() {
   local i
   for i in $(seq 1 100); do
     [ -s "$dir/capture-port" ] && break
-    kill -0 "$listener_pid" 2>/dev/null || die "capture listener failed: $(cat "$dir/log/listener.log")"
+    alive "$listener_pid" || die "capture listener failed: $(cat "$dir/log/listener.log")"
     sleep 0.05
   done
   [ -s "$dir/capture-port" ] || die "capture listener did not start"
@@ -142,7 +142,7 @@ QUEUE=$queue
 EOF
   for i in $(seq 1 200); do
     scheduler_running "$socket_path" && break
-    kill -0 "$cupsd_pid" 2>/dev/null || die "cupsd failed: $(cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null)"
+    alive "$cupsd_pid" || die "cupsd failed: $(cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null)"
     sleep 0.05
   done
   scheduler_running "$socket_path" || die "cupsd did not answer in time"
@@ -157,6 +157,14 @@ EOF
   echo "  queue $queue -> socket://127.0.0.1:$capture_port, captures in $dir/captures"
 }
 
+# Alive and not a zombie (the processes outlive the shell that started them, so their reaping
+# is up to whoever adopted them).
+alive() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "${state#Z}" = "$state" ]
+}
+
 stop_process() {
   local pid=$1
   [ -n "$pid" ] || return 0
@@ -164,7 +172,7 @@ stop_process() {
   # A throw-away scheduler need not take its time saving state: a second is enough.
   local i
   for i in $(seq 1 20); do
-    kill -0 "$pid" 2>/dev/null || return 0
+    alive "$pid" || return 0
     sleep 0.05
   done
   kill -9 "$pid" 2>/dev/null || true
@@ -193,7 +201,7 @@ cmd_status() {
   local dir=${1:-}
   [ -n "$dir" ] || die "usage: capture-printer.sh status DIR"
   load_state "$dir"
-  if scheduler_running "$CUPS_SERVER" && kill -0 "$LISTENER_PID" 2>/dev/null; then
+  if scheduler_running "$CUPS_SERVER" && alive "$LISTENER_PID"; then
     echo "running: CUPS_SERVER=$CUPS_SERVER queue $QUEUE captures in $DIR/captures"
   else
     echo "not running"
