@@ -41,7 +41,17 @@ scheduler_running() {
   CUPS_SERVER=$1 lpstat -r 2>/dev/null | grep -q "scheduler is running"
 }
 
+# Processes of a start that did not finish are stopped again on the way out.
+started_pids=()
+start_done=0
+abandon_start() {
+  [ "$start_done" -eq 1 ] && return 0
+  local pid
+  for pid in "${started_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+
 cmd_start() {
+  trap abandon_start EXIT
   local dir=${1:-}
   if [ -z "$dir" ]; then
     dir=$(mktemp -d "${TMPDIR:-/tmp}/spx-capture.XXXXXX")
@@ -68,6 +78,7 @@ cmd_start() {
   # The capture listener first: the socket backend's first failed connection costs a retry.
   "$python" "$listener" "$dir/captures" "$dir/capture-port" >"$dir/log/listener.log" 2>&1 &
   local listener_pid=$!
+  started_pids+=("$listener_pid")
   local i
   for i in $(seq 1 100); do
     [ -s "$dir/capture-port" ] && break
@@ -129,6 +140,7 @@ MaxJobs 0
 EOF
   cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" >"$dir/log/cupsd.out" 2>&1 &
   local cupsd_pid=$!
+  started_pids+=("$cupsd_pid")
   cat >"$dir/spooler.env" <<EOF
 DIR=$dir
 CUPSD_PID=$cupsd_pid
@@ -152,6 +164,7 @@ EOF
   CUPS_SERVER=$socket_path cupsenable "$queue" 2>/dev/null || true
   CUPS_SERVER=$socket_path cupsaccept "$queue" 2>/dev/null || true
 
+  start_done=1
   echo "private spooler running in $dir"
   echo "  CUPS_SERVER=$socket_path   (or 127.0.0.1:$port)"
   echo "  queue $queue -> socket://127.0.0.1:$capture_port, captures in $dir/captures"
