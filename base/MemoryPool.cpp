@@ -1,5 +1,7 @@
 #include "MemoryPool.h"
 
+#include "Dialogs.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -340,6 +342,37 @@ bool MemoryPool::purgeLocked(int64_t bytes)
         }
     }
     return freed >= bytes;
+}
+
+void MemoryPool::ReportMemoryError(IDialogs& dialogs, const std::function<void()>& closeMainWindow)
+{
+    if (lastError_ == PoolOk)
+        return;
+    if (closeMainWindow)
+        closeMainWindow();
+    dialogs.messageBox("Memory Error Occured", MessageIcon::Stop, MessageButtons::Ok);
+}
+
+bool MemoryPool::CheckHeap(IDialogs& dialogs)
+{
+    bool intact = true;
+    {
+        std::lock_guard guard(mutex_);
+        uint64_t accounted = 0;
+        const HandleRecord* previous = nullptr;
+        for (const HandleRecord* r = first_; r && intact; r = r->next) {
+            intact = r->tag == kAliveTag && r->previous == previous
+                     && (r->data != nullptr || (r->flags & HandlePurged) != 0);
+            accounted += uint64_t(r->size) + kHandleRecordSize;
+            previous = r;
+        }
+        intact = intact && previous == last_ && accounted <= used_;
+    }
+    if (!intact) {
+        dialogs.messageBox("Heap integrity check failed\n", MessageIcon::Exclamation, MessageButtons::Ok);
+        lastError_ = PoolNullHandle;
+    }
+    return intact;
 }
 
 // ---------------------------------------------------------------------------------------------

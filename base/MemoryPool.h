@@ -4,9 +4,12 @@
 // allocation would pass the budget, purgeable blocks are given up first.
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 namespace spx {
+
+class IDialogs;
 
 enum PoolError : int16_t {
     PoolOk = 0,
@@ -59,6 +62,12 @@ public:
     bool CopyBytes(const void* from, void* to, uint32_t count);
     // Frees purgeable blocks until `bytes` are free (-1: the largest block). True when reached.
     bool Purge(int64_t bytes);
+
+    // When an operation failed: closes the main window (the callback) and says so.
+    void ReportMemoryError(IDialogs& dialogs, const std::function<void()>& closeMainWindow = {});
+    // Walks the handle list: every record alive, linked both ways, and the sizes within the
+    // bytes accounted. A damaged pool is reported and leaves lastError 22.
+    bool CheckHeap(IDialogs& dialogs);
 
     int16_t lastError() const { return lastError_; }
     uint32_t used() const { return used_; }

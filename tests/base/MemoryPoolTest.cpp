@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "Dialogs.h"
 #include "MemoryPool.h"
 
 using namespace spx;
@@ -233,4 +234,31 @@ TEST(RecordArray, CloneAndSetCount)
     RecordArray wide(0x10000, &pool);
     EXPECT_FALSE(wide.SetCount(0x10000));
     EXPECT_EQ(wide.Count(), 0);
+}
+
+TEST(MemoryPool, ReportsAFailedAllocationAndADamagedHandleList)
+{
+    MemoryPool pool(4096);
+    ScriptedDialogs dialogs;
+    bool closed = false;
+    pool.ReportMemoryError(dialogs, [&] { closed = true; });
+    EXPECT_TRUE(dialogs.shown.empty());   // nothing failed yet
+
+    Handle kept = pool.NewHandle(100);
+    EXPECT_EQ(pool.NewHandle(8000), nullptr);
+    pool.ReportMemoryError(dialogs, [&] { closed = true; });
+    EXPECT_TRUE(closed);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Memory Error Occured");
+
+    EXPECT_TRUE(pool.CheckHeap(dialogs));
+    // A record whose alive tag was overwritten, as a stray write through a stale handle would.
+    uint32_t* tag = reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(kept) + sizeof(void*));
+    const uint32_t saved = *tag;
+    *tag = 0xDEADBEEF;
+    EXPECT_FALSE(pool.CheckHeap(dialogs));
+    EXPECT_EQ(pool.lastError(), PoolNullHandle);
+    EXPECT_EQ(dialogs.shown.back().text, "Heap integrity check failed\n");
+    *tag = saved;
+    pool.DisposeHandle(kept);
 }
