@@ -168,6 +168,9 @@ private:
     std::string user(std::string text) const { return cleanUserText(std::move(text), pcl_); }
     std::string paperName(int position) const { return g_.PaperName(position); }
     std::string orMain(std::string name) const { return name.empty() ? mainName_ : name; }
+    // The character translation suits texts that a PostScript printer shows with its Latin-1
+    // font encoding; a PJL header keeps the operator's bytes (an e-mail address stays valid).
+    std::string translated(std::string text) const { return postScript_ ? translateUserText(std::move(text)) : text; }
 
     std::string weightValue(const std::string& weight) const
     {
@@ -191,6 +194,7 @@ private:
     void writeCommand(int slot, std::initializer_list<CommandArgument> args = {}) { writeLine(fmt(slot, args)); }
     void writeWrapped(const std::string& text, bool pageCheck);
     void writeLongLine(std::string_view line);
+    void writeLines(std::string_view text);
     void ensureNewLine();
 
     // --- blocks -------------------------------------------------------------------------
@@ -346,8 +350,7 @@ void GenerationRun::writeWrapped(const std::string& text, bool pageCheck)
             if (first && piece.find('%') == std::string::npos)
                 piece = fmt(Continuation, {piece, ""});
             first = false;
-            writeLine(piece);
-            ensureNewLine();
+            writeLines(piece);
             if (next == std::string_view::npos)
                 break;
             start += next;
@@ -358,11 +361,17 @@ void GenerationRun::writeWrapped(const std::string& text, bool pageCheck)
     std::string lines = text.find('%') == std::string::npos && text.find('\n') == std::string::npos
                             ? fmt(Continuation, {text, ""})
                             : text;
+    writeLines(lines);
+}
+
+// Every line of `text` on a line of its own, long lines continued.
+void GenerationRun::writeLines(std::string_view text)
+{
     size_t pos = 0;
-    while (pos < lines.size()) {
-        size_t end = lines.find('\n', pos);
-        end = end == std::string::npos ? lines.size() : end + 1;
-        writeLongLine(std::string_view(lines).substr(pos, end - pos));
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        end = end == std::string_view::npos ? text.size() : end + 1;
+        writeLongLine(text.substr(pos, end - pos));
         pos = end;
     }
 }
@@ -520,7 +529,7 @@ std::string GenerationRun::exceptionPaperName(int position) const
     std::string name = paperName(position);
     if (name.empty() || position == 1)
         name = mainName_;
-    return "(" + translateUserText(name) + ")";
+    return "(" + translated(name) + ")";
 }
 
 int GenerationRun::exceptionsBlock()
@@ -612,12 +621,12 @@ void GenerationRun::notificationBlock()
         if (postScript_ && !in_.userFullName.empty())
             writeLine(s_.ansi(IdsRegisteredUser) + " " + user(in_.userFullName) + "\n", false);
         if (addressFlag)
-            writeCommand(NotifyWithAddress, {translateUserText(user(address)), cmd(NotifyValue)});
+            writeCommand(NotifyWithAddress, {translated(user(address)), cmd(NotifyValue)});
         else
             writeCommand(NotifyWithoutAddress, {cmd(NotifyValue)});
     }
     if (replyFlag)
-        writeCommand(ReplyAddress, {notify ? cmd(ValueWordMode1) : "", translateUserText(user(reply))});
+        writeCommand(ReplyAddress, {notify ? cmd(ValueWordMode1) : "", translated(user(reply))});
     else
         writeCommand(NoReplyAddress);
 }
@@ -736,7 +745,7 @@ int GenerationRun::run(const std::string& stagingPath)
         auto jobText = [&](Field field, int slot) {
             std::string text = o_.text(field);
             if (!text.empty())
-                writeCommand(slot, {translateUserText(user(text))});
+                writeCommand(slot, {translated(user(text))});
         };
         jobText(Field::jobText1041, JobText2);
         jobText(Field::jobText1040, JobText1);
