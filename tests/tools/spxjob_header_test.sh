@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# spxjob header end to end: a job file and a print file give the staging file a send would write.
+set -u
+bin=$1
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+failures=0; count=0
+check() { count=$((count+1)); if eval "$2"; then echo "ok - $1"; else echo "not ok - $1"; failures=$((failures+1)); fi; }
+
+printf '%%!PS-Adobe-3.0\nshowpage\n' > "$work/file.ps"
+"$bin/spxjob" new -o "$work/ps.spx" copies=2 plexMode=1 >/dev/null
+"$bin/spxjob" header "$work/ps.spx" "$work/file.ps" -o "$work/ps.hdr"; rc=$?
+check "a PostScript job gives a header" '[ $rc -eq 0 ] && head -1 "$work/ps.hdr" | grep -qx "%!PS-Adobe-3.0"'
+check "the header names the print file and the copies" 'grep -qx "%%Title: (file.ps)" "$work/ps.hdr" && grep -q "/NumCopies 2" "$work/ps.hdr"'
+if command -v gs >/dev/null; then
+  cat "$work/ps.hdr" "$work/file.ps" > "$work/all.ps"
+  check "a PostScript interpreter takes header and file" 'gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=nullpage "$work/all.ps" >/dev/null 2>&1'
+fi
+
+"$bin/spxjob" set "$work/ps.spx" printerLanguage=1 outputExit=1 >/dev/null
+"$bin/spxjob" header "$work/ps.spx" "$work/file.pcl" --file-language pcl -o "$work/pcl.hdr"; rc=$?
+check "a PCL job opens with the universal exit language" '[ $rc -eq 0 ] && head -c 14 "$work/pcl.hdr" | grep -q "%-12345X@PJL"'
+check "every further line is PJL" '[ -z "$(tail -n +2 "$work/pcl.hdr" | grep -v "^@PJL")" ]'
+check "a PCL file is entered last" '[ "$(tail -1 "$work/pcl.hdr")" = "@PJL ENTER LANGUAGE = PCL" ]'
+"$bin/spxjob" header "$work/ps.spx" "$work/f.pdf" --file-language pdf -o "$work/pdf.hdr"
+check "a PDF file goes to a PCL printer as PostScript" 'grep -qx "@PJL COMMENT DATA = POSTSCRIPT" "$work/pdf.hdr"'
+
+"$bin/spxjob" set "$work/ps.spx" settingsMode=2 >/dev/null
+"$bin/spxjob" header "$work/ps.spx" "$work/file.ps" -o "$work/none.hdr"; rc=$?
+check "settings mode 2 writes no header" '[ $rc -eq 0 ] && [ ! -e "$work/none.hdr" ]'
+"$bin/spxjob" set "$work/ps.spx" settingsMode=1 customIncludeFile="$work/absent" >/dev/null
+"$bin/spxjob" header "$work/ps.spx" "$work/file.ps" -o "$work/inc.hdr" 2>"$work/err"; rc=$?
+check "a missing include file exits with 3 and says so" '[ $rc -eq 3 ] && grep -q "include file" "$work/err"'
+"$bin/spxjob" header "$work/ps.spx" -o "$work/x.hdr" 2>/dev/null; rc=$?
+check "a missing argument shows the usage" '[ $rc -eq 2 ]'
+
+echo "$(( count - failures )) passed, $failures failed"
+[ $failures -eq 0 ]
