@@ -99,7 +99,9 @@ cmd_start() {
       die "user lp cannot reach $dir (a parent folder is closed to others); choose another folder"
     fi
   else
-    identity="SystemGroup $(id -gn)"
+    identity="User $(id -un)
+Group $(id -gn)
+SystemGroup $(id -gn)"
   fi
   cat >"$dir/etc/cups-files.conf" <<EOF
 ServerRoot $dir/etc
@@ -133,6 +135,10 @@ MaxJobs 0
   Allow localhost
 </Location>
 <Policy default>
+  JobPrivateAccess default
+  JobPrivateValues default
+  SubscriptionPrivateAccess default
+  SubscriptionPrivateValues default
   <Limit All>
     Order deny,allow
   </Limit>
