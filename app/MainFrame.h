@@ -1,0 +1,79 @@
+#pragma once
+// CMainFrame: the program's single top-level window. It holds the view with the option sheet
+// and the dialog bar, builds its menu from the resource bundle, routes the commands, accepts
+// dropped files and refuses to close while a job is being sent.
+
+#include <QHash>
+#include <QMainWindow>
+#include <array>
+
+class QAction;
+class QMenu;
+
+namespace spx {
+class CSpxDoc;
+}
+
+namespace spx::gui {
+
+class CQDialogBar;
+class CSpxView;
+class CSpxApp;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    CMainFrame(CSpxApp& app, CSpxDoc* document);
+    ~CMainFrame() override;
+
+    // Builds the menu, the view and the dialog bar; the view is made by the caller's File New.
+    bool OnCreate();
+    void SetView(CSpxView* view);
+    CSpxView* view() const { return view_; }
+    CQDialogBar* dialogBar() const { return dialogBar_; }
+    CSpxDoc* document() const { return document_; }
+
+    // Runs a command as the menu would.
+    void OnCommand(int id);
+    // Updates the enabled state and texts of the menu entries.
+    void UpdateCommandUI();
+    bool IsCommandEnabled(int id) const;
+    QAction* action(int id) const { return actions_.value(id, nullptr); }
+
+    // The closing procedure; true when the window may close.
+    bool OnClose();
+    void OnRefresh();
+    // Dropped files: one job file opens as the job, anything else joins the file list.
+    void OnDropFiles(const QStringList& paths);
+    // Fits the window around the view and centres it on the screen.
+    void FitToView();
+    void UpdateTitle();
+    void SetStatusText(const QString& text);
+
+    // Letters of the first four menu titles (0 where a title has none).
+    static std::array<char, 4> MenuMnemonics(const QStringList& titles);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    bool loadMenu(const QString& resourcePath);
+    void sendEditCommand(int id);
+    void onApplicationStateChanged(Qt::ApplicationState state);
+
+    CSpxApp& app_;
+    CSpxDoc* document_;
+    CSpxView* view_ = nullptr;
+    CQDialogBar* dialogBar_ = nullptr;
+    QWidget* body_ = nullptr;
+    QHash<int, QAction*> actions_;
+    QList<QMenu*> menus_;
+    bool closing_ = false;
+    bool skipActivation_ = true;   // the activation at start-up does not refresh
+};
+
+extern CMainFrame* theMainFrame;
+
+} // namespace spx::gui

@@ -1,0 +1,58 @@
+#include "CustomOptionsPage.h"
+
+#include "PageGlobals.h"
+
+namespace spx::gui {
+
+CCustomOptionsPage::CCustomOptionsPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent)
+    : CQPropertyPage(IDD_TAB_CUSTOM_OPTIONS, document, sheet, 1016, 0, parent)
+{
+    theCustomOptionsPage = this;
+}
+
+CCustomOptionsPage::~CCustomOptionsPage()
+{
+    if (theCustomOptionsPage == this)
+        theCustomOptionsPage = nullptr;
+}
+
+bool CCustomOptionsPage::OnInitDialog()
+{
+    CQPropertyPage::OnInitDialog();
+    return LoadFromDocument();
+}
+
+bool CCustomOptionsPage::SaveToDocument()
+{
+    return true;
+}
+
+bool CCustomOptionsPage::LoadFromDocument()
+{
+    return true;
+}
+
+bool CCustomOptionsPage::QueryLeave()
+{
+    return true;
+}
+
+bool CCustomOptionsPage::HasEditSelection()
+{
+    for (int id : {1056, 1016})
+        if (QWidget* edit = GetDlgItem(id); edit && EditHasSelection(edit))
+            return true;
+    return false;
+}
+
+IPaperSource* CCustomOptionsPage::GetPaperSource()
+{
+    return nullptr;
+}
+
+int CCustomOptionsPage::GetFocusControlId()
+{
+    return CQPropertyPage::GetFocusControlId();
+}
+
+} // namespace spx::gui

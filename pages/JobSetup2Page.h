@@ -1,0 +1,36 @@
+#pragma once
+// Page 3: status page, paper mismatch, header page, separators, pamphlets, colour, job texts.
+// The page loads its template and offers its controls by id; the rules of its controls are
+// added with the page's own behaviour.
+
+#include <memory>
+
+#include "QPropertyPage.h"
+
+namespace spx::gui {
+
+class CJobSetupPage;
+class CJobSetup2Page : public CQPropertyPage {
+    Q_OBJECT
+public:
+    CJobSetup2Page(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
+    ~CJobSetup2Page() override;
+
+    bool SaveToDocument() override;
+    bool LoadFromDocument() override;
+    bool QueryLeave() override;
+    bool HasEditSelection() override;
+    IPaperSource* GetPaperSource() override;
+    int GetFocusControlId() override;
+    bool OnInitDialog() override;
+
+    // The two job setup pages know each other (set by the view once both exist).
+    void setPartner(CJobSetupPage* partner) { partner_ = partner; }
+    CJobSetupPage* partner() const { return partner_; }
+
+private:
+    std::unique_ptr<IPaperSource> paperSource_;
+    CJobSetupPage* partner_ = nullptr;
+};
+
+} // namespace spx::gui

@@ -1,0 +1,53 @@
+#pragma once
+// Process-wide pointers by which the parts of the window reach one another: the main view, the
+// option sheet and six of the seven option pages (the colour mapping page is reached through
+// the sheet). Each object sets its pointer when it is made and clears it when it goes.
+
+namespace spx::gui {
+
+class CSpxView;
+class CQPropertySheet;
+class CPrinterSelectPage;
+class CFileSelectPage;
+class CJobSetupPage;
+class CJobSetup2Page;
+class CCustomOptionsPage;
+class CPaperExceptionsPage;
+
+extern CSpxView* theView;
+extern CQPropertySheet* theSheet;
+extern CPrinterSelectPage* thePrinterSelectPage;
+extern CFileSelectPage* theFileSelectPage;
+extern CJobSetupPage* theJobSetupPage;
+extern CJobSetup2Page* theJobSetup2Page;
+extern CCustomOptionsPage* theCustomOptionsPage;
+extern CPaperExceptionsPage* thePaperExceptionsPage;
+
+// The page order of the sheet: the index is the tab position and what the job document keeps
+// as the active page.
+enum PageIndex {
+    PagePrinterSelect = 0,
+    PageFileSelect = 1,
+    PageJobSetup = 2,
+    PageJobSetup2 = 3,
+    PageCustomOptions = 4,
+    PagePaperExceptions = 5,
+    PageColorMapping = 6,
+    PageCount = 7,
+};
+
+// Dialog templates.
+enum TemplateId {
+    IDD_TAB_PRINTER_SELECT = 113,
+    IDD_TAB_FILE_SELECT = 211,
+    IDD_TAB_JOB_SETUP = 2617,
+    IDD_TAB_JOB_SETUP2 = 2611,
+    IDD_TAB_CUSTOM_OPTIONS = 160,
+    IDD_TAB_PAPER_EXCEPTIONS = 103,
+    IDD_TAB_COLOR_MAPPING = 105,
+    IDD_PAPER_INFO = 223,
+    IDD_DIALOG_BAR = 159,
+    IDD_ABOUTBOX = 100,
+};
+
+} // namespace spx::gui

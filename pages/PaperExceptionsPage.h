@@ -1,0 +1,25 @@
+#pragma once
+// Page 5: page lists printed on papers other than the job paper.
+// The page loads its template and offers its controls by id; the rules of its controls are
+// added with the page's own behaviour.
+
+#include "QPropertyPage.h"
+
+namespace spx::gui {
+
+class CPaperExceptionsPage : public CQPropertyPage {
+    Q_OBJECT
+public:
+    CPaperExceptionsPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
+    ~CPaperExceptionsPage() override;
+
+    bool SaveToDocument() override;
+    bool LoadFromDocument() override;
+    bool QueryLeave() override;
+    bool HasEditSelection() override;
+    IPaperSource* GetPaperSource() override;
+    int GetFocusControlId() override;
+    bool OnInitDialog() override;
+};
+
+} // namespace spx::gui

@@ -1,0 +1,25 @@
+#pragma once
+// Page 0: the spooler queue, the printer model type and where the job stream goes.
+// The page loads its template and offers its controls by id; the rules of its controls are
+// added with the page's own behaviour.
+
+#include "QPropertyPage.h"
+
+namespace spx::gui {
+
+class CPrinterSelectPage : public CQPropertyPage {
+    Q_OBJECT
+public:
+    CPrinterSelectPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
+    ~CPrinterSelectPage() override;
+
+    bool SaveToDocument() override;
+    bool LoadFromDocument() override;
+    bool QueryLeave() override;
+    bool HasEditSelection() override;
+    IPaperSource* GetPaperSource() override;
+    int GetFocusControlId() override;
+    bool OnInitDialog() override;
+};
+
+} // namespace spx::gui

@@ -1,0 +1,108 @@
+#pragma once
+// CQPropertySheet: the option sheet with its seven pages in a fixed order. Besides the stock tab
+// widget it keeps a per-tab disabled state: a disabled tab keeps its place in the row, shows a
+// grey label and cannot be entered, neither by mouse, keyboard nor from code. Every change of
+// page goes through SetActivePage, which asks the page being left (OnKillActive) and the page
+// being entered (OnSetActive).
+
+#include <QTabBar>
+#include <QTabWidget>
+#include <array>
+#include <cstdint>
+
+namespace spx::gui {
+
+class CQPropertyPage;
+class CQPropertySheet;
+
+// The tab row: presses and keys that would change the page are turned into SetActivePage.
+class CQTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    explicit CQTabBar(CQPropertySheet* sheet);
+    // True while a press on a tab is being turned into a change of page.
+    static bool handlingClick() { return handlingClick_; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    CQPropertySheet* sheet_;
+    static inline bool handlingClick_ = false;
+};
+
+class CQPropertySheet : public QTabWidget {
+    Q_OBJECT
+public:
+    static constexpr int kPageCount = 7;
+
+    explicit CQPropertySheet(QWidget* parent = nullptr);
+    ~CQPropertySheet() override;
+
+    void AddPage(CQPropertyPage* page);
+    CQPropertyPage* GetPage(int index) const;
+    int GetPageCount() const { return count(); }
+    int GetActiveIndex() const { return currentIndex(); }
+    CQPropertyPage* GetActivePage() const { return GetPage(currentIndex()); }
+
+    // Shows the sheet with page 0 selected (its window created and entered).
+    void CreateSheetWindow();
+    // The only way to another page; false when the current page refuses to be left or the
+    // target cannot be entered. The target's window is created either way.
+    bool SetActivePage(int index);
+
+    void DisableTab(int index);
+    bool EnableTab(int index);
+    bool IsTabDisabled(int index) const;
+
+    bool SavePages(int index);   // -1: every page, results combined with OR
+    bool LoadPages(int index);
+    void FocusActivePage();
+    void InitTabLabels();
+    void RefreshDisabledTabs();
+    QTabBar* GetTabControl() const { return tabBar(); }
+
+    virtual bool QueryLeavePage(int index);
+    virtual bool ActivePageHasSelection();
+
+    bool tabsInitialised() const { return tabsInitialised_; }
+    bool redrawEnabled() const { return redrawEnabled_; }
+    void setRedrawEnabled(bool enabled) { redrawEnabled_ = enabled; }
+    // Brings a page to the front for a picture of the window, whatever its tab's state, without
+    // asking any page (the screenshot facility only).
+    void ShowPageForPicture(int index);
+    // What the tab row shows at the moment: true while the label is drawn grey.
+    bool TabShownDisabled(int index) const;
+    QString TabLabel(int index) const;
+
+    // Shared with the pages: the disabled flag of each tab (outlives a sheet; cleared only by
+    // the sheet's constructor) and the tab under the last press in the row (-1: elsewhere).
+    static std::array<int32_t, kPageCount> tabDisabled;
+    static int clickedTab;
+
+    // Next tab that can be entered from `from` going `step` (+1/-1), wrapping round or not;
+    // -1 when there is none.
+    int NextEnterableTab(int from, int step, bool wrap) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct TabRecord {
+        QString label;
+        bool enabled = true;   // false while the label is to be drawn grey
+    };
+    void paintTab(int index);
+    void onCurrentChanged(int index);
+
+    std::array<TabRecord, kPageCount> records_{};
+    bool tabsInitialised_ = false;
+    bool redrawEnabled_ = true;
+    int switching_ = 0;
+    int shownIndex_ = -1;
+};
+
+} // namespace spx::gui
