@@ -180,22 +180,6 @@ TEST_F(CupsDocumentSendTest, PrinterLanguageSwitchedBetweenTwoFilesOfOneSend)
     EXPECT_EQ(received[1], secondHeader + "\x1b" "E\x1b&l0O text\x0c\x1b" "E");
 }
 
-TEST_F(CupsSendTest, EverySettingsModeArrivesByteForByte)
-{
-    std::string body = everyByte(4) + "\nend\n";
-    for (int mode = 0; mode <= 2; ++mode) {
-        job.settingsMode = mode;
-        std::string path = folders.file("mode" + std::to_string(mode) + ".prn", body);
-        CaptureWatch watch(capture);
-        SendOutcome outcome = loop.SendJob(capture.queue, mode, {path});
-        ASSERT_EQ(outcome.sentCount(), 1u) << mode;
-        auto received = watch.wait(1);
-        ASSERT_EQ(received.size(), 1u) << mode;
-        std::string header = mode == kSettingsModeNoHeader ? "" : SimpleJob::headerFor(path, 0, 0);
-        EXPECT_EQ(received[0], header + body) << mode;
-    }
-}
-
 TEST_F(CupsSendTest, CtrlDAndLineBreaksBeforeTheDriversHeader)
 {
     std::string ctrlD = folders.file("ctrld.ps", "\x04%!PS\nshowpage\n");
@@ -265,16 +249,6 @@ TEST_F(CupsSendTest, EmptyFileWithoutHeaderIsRefusedAndLeavesNoHeldJob)
     auto received = watch.wait(1);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0], "next");
-}
-
-TEST_F(CupsSendTest, EmptyFileWithHeaderSendsTheHeader)
-{
-    std::string empty = folders.file("empty.prn", "");
-    CaptureWatch watch(capture);
-    ASSERT_EQ(loop.SendJob(capture.queue, 0, {empty}).sentCount(), 1u);
-    auto received = watch.wait(1);
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0], SimpleJob::headerFor(empty, 0, 0));
 }
 
 TEST_F(CupsSendTest, FileVanishingBeforeTheCopyCancelsItsJobAndTheNextGoes)

@@ -62,15 +62,6 @@ TEST_F(SendLoopTest, DocumentIsHeaderThenFileNamedAfterTheFile)
     EXPECT_TRUE(folders.tempEntries().empty());
 }
 
-TEST_F(SendLoopTest, LeadingCtrlDOfThePrintFileIsDroppedButNotOfTheHeader)
-{
-    std::string path = folders.file("ctrld.ps", "\x04\x04%!PS\nshowpage\n");
-    loop.SendJob("capture", 0, {path});
-    ASSERT_EQ(spooler.finished().size(), 1u);
-    // The header's own 0x04 stays; of the file only the first 0x04 goes.
-    EXPECT_EQ(spooler.finished()[0]->data, SimpleJob::headerFor(path, 0, 0) + "\x04%!PS\nshowpage\n");
-}
-
 TEST_F(SendLoopTest, BlockMultipleEndsWithAnEmptyWriteAndLosesNothing)
 {
     std::string body(SendLoop::kBlockSize * 2, 'x');
@@ -91,19 +82,6 @@ TEST_F(SendLoopTest, SettingsModeTwoSendsTheFileUnchangedAndUnstripped)
     loop.SendJob("capture", kSettingsModeNoHeader, {path});
     ASSERT_EQ(spooler.finished().size(), 1u);
     EXPECT_EQ(spooler.finished()[0]->data, kDriverHeader + kDriverBody);
-    EXPECT_TRUE(folders.tempEntries().empty());
-}
-
-TEST_F(SendLoopTest, StripDropsTheDriversHeaderWithOrWithoutLeadingLineBreaks)
-{
-    std::string plain = folders.file("a.ps", kDriverHeader + kDriverBody);
-    std::string breaks = folders.file("b.ps", "\r\n\n  \r\n" + kDriverHeader + kDriverBody);
-    std::string ctrlD = folders.file("c.ps", "\x04" + kDriverHeader + kDriverBody);
-    loop.SendJob("capture", 0, {plain, breaks, ctrlD});
-    ASSERT_EQ(spooler.finished().size(), 3u);
-    EXPECT_EQ(spooler.finished()[0]->data, SimpleJob::headerFor(plain, 0, 0) + kDriverBody);
-    EXPECT_EQ(spooler.finished()[1]->data, SimpleJob::headerFor(breaks, 0, 0) + kDriverBody);
-    EXPECT_EQ(spooler.finished()[2]->data, SimpleJob::headerFor(ctrlD, 0, 0) + kDriverBody);
     EXPECT_TRUE(folders.tempEntries().empty());
 }
 
@@ -309,18 +287,6 @@ TEST_F(SendLoopTest, PdfFileForAPclPrinterIsTreatedAsPostScript)
     ASSERT_EQ(job.calls.size(), 1u);
     EXPECT_EQ(job.calls[0].fileLanguage, 0);
     EXPECT_EQ(job.file, 0);
-}
-
-TEST_F(SendLoopTest, PrinterLanguageChangedBetweenFilesTakesEffectAtTheNextFile)
-{
-    job.beforeFile = [&](int call) { job.printer = call; };
-    std::string first = folders.file("1.ps", "1");
-    std::string second = folders.file("2.ps", "2");
-    loop.SendJob("capture", 0, {first, second});
-    ASSERT_EQ(spooler.finished().size(), 2u);
-    EXPECT_EQ(spooler.finished()[0]->data, SimpleJob::headerFor(first, 0, 0) + "1");
-    EXPECT_EQ(spooler.finished()[1]->data, SimpleJob::headerFor(second, 1, 0) + "2");
-    EXPECT_EQ(job.storeCount, 2);
 }
 
 TEST_F(SendLoopTest, StagingNamesAreFreshAndInAPrivateFolder)
