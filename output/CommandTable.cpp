@@ -151,8 +151,10 @@ void appendNumber(std::string& out, const Conversion& c, long long value)
     spec.append(c.flags);
     if (c.width >= 0)
         spec += std::to_string(c.width);
-    if (c.precision >= 0)
-        spec += "." + std::to_string(c.precision);
+    if (c.precision >= 0) {
+        spec += '.';
+        spec += std::to_string(c.precision);
+    }
     char buffer[kMaxWidth * 2 + 64];
     int written;
     if (c.letter == 'c') {

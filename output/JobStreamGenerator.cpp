@@ -43,6 +43,17 @@ enum Slot : int {
 constexpr int kExitSlots[7] = {168, 155, 159, 158, 157, 167, 156};
 constexpr int kMismatchSlots[4] = {25, 24, 151, 23};
 
+// "(" text ")", the form of a PostScript string.
+std::string parenthesised(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '(';
+    out += text;
+    out += ')';
+    return out;
+}
+
 bool equalsIgnoringCase(const std::string& a, const std::string& b)
 {
     return a.size() == b.size()
@@ -183,7 +194,7 @@ private:
     }
     std::string bracketValue(const std::string& text, int noneId) const
     {
-        return equalsIgnoringCase(text, s_.ansi(noneId)) ? "()" : "(" + text + ")";
+        return equalsIgnoringCase(text, s_.ansi(noneId)) ? "()" : parenthesised(text);
     }
 
     // --- writing ------------------------------------------------------------------------
@@ -529,7 +540,7 @@ std::string GenerationRun::exceptionPaperName(int position) const
     std::string name = paperName(position);
     if (name.empty() || position == 1)
         name = mainName_;
-    return "(" + translated(name) + ")";
+    return parenthesised(translated(name));
 }
 
 int GenerationRun::exceptionsBlock()
@@ -812,7 +823,7 @@ int GenerationRun::run(const std::string& stagingPath)
         if (num(Field::headerPage) != 0) {
             int index = num(Field::headerPaper);
             std::string name = index == 0 ? paperName(mainPosition_) : paperName(index + 1);
-            writeCommand(HeaderPage, {cmd(HeaderOn), "(" + orMain(name) + ")"});
+            writeCommand(HeaderPage, {cmd(HeaderOn), parenthesised(orMain(name))});
         } else {
             writeCommand(HeaderPage, {cmd(HeaderOff), ""});
         }

@@ -115,11 +115,7 @@ TEST(CommandTableTest, LoadingTakesTheLanguageBlock)
 
 std::string expand(const std::string& list, bool stepByTwo = false, bool caretsOnly = false)
 {
-    PageListExpansion how;
-    how.continuationLine = "T[%s%s]\n";
-    how.numberLineStart = "N:";
-    how.stepByTwo = stepByTwo;
-    how.caretsOnly = caretsOnly;
+    const PageListExpansion how{"T[%s%s]\n", "N:", stepByTwo, caretsOnly};
     std::string out;
     EXPECT_TRUE(expandPageList(normalisePageList(list), how, out));
     return out;
