@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the program's main job: a sample job is written and
-# shown, then sent through the spooler when the demo sender is present. Arguments go to the demo.
+# Installs what is missing, builds, and runs the program's main job: a sample job of a few print
+# files is sent to a printer queue (a private spooler with a capture printer when no QUEUE is
+# named), then, on a desktop, the window program starts.
+#
+#   bash scripts/run.sh [QUEUE]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/install-deps.sh"
 bash "$top/scripts/build.sh" "$top/build"
-bin="$top/build/bin"
-job="${TMPDIR:-/tmp}/spxl-sample.spx"
-"$bin/spxjob" new -o "$job" copies=2 plexMode=1 paperIndex=3 jobText1040="Sample job" emailAddress=operator@example.org
-echo "Sample job written to $job:"
-"$bin/spxjob" show "$job" | grep -E '^(copies|plexMode|paperIndex|paperName|jobText1040|emailAddress) ='
-if [ -x "$top/scripts/run-demo.sh" ]; then
-  bash "$top/scripts/run-demo.sh" --job "$job" "$@"
+bash "$top/scripts/run-demo.sh" --build "$top/build" "$@"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$top/build/bin/spxl" ]; then
+  echo "Starting the window program: $top/build/bin/spxl"
+  exec "$top/build/bin/spxl"
 fi
