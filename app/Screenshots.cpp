@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <cstdio>
 
+#include "AboutBox.h"
 #include "MainFrame.h"
 #include "QPropertySheet.h"
 #include "SpxView.h"
@@ -37,6 +38,13 @@ int WriteScreenshots(CMainFrame& frame, const QString& folder)
             ++written;
     }
     sheet->ShowPageForPicture(shown);
+
+    // The About box as well, with its system line shown.
+    CAboutBox about(&frame);
+    about.OnSystemInfo();
+    about.show();
+    QApplication::processEvents();
+    about.grab().save(QDir(folder).filePath(QStringLiteral("about.png")));
     return written;
 }
 

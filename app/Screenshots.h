@@ -10,8 +10,9 @@ namespace spx::gui {
 
 class CMainFrame;
 
-// Writes DIR/tab<index>-<name>.png for every tab, whatever its enabled state, and puts the
-// sheet back on the page it showed. Returns how many pictures were written.
+// Writes DIR/tab<index>-<name>.png for every tab, whatever its enabled state, and
+// DIR/about.png; puts the sheet back on the page it showed. Returns how many tab pictures were
+// written.
 int WriteScreenshots(CMainFrame& frame, const QString& folder);
 
 } // namespace spx::gui

@@ -1,11 +1,14 @@
 // The option sheet: tab order, per-tab disabling with its return values and repaint rules, and
 // that a disabled tab cannot be entered by mouse, keyboard or code.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "GuiTestSupport.h"
+#include "ItemComboBox.h"
+#include "PaperSource.h"
 #include "PageGlobals.h"
 #include "QPropertyPage.h"
 #include "QPropertySheet.h"
@@ -13,9 +16,28 @@
 namespace spx::gui::test {
 namespace {
 
+// Papers of a catalogue of two.
+class TwoPapers : public IPaperSource {
+public:
+    int FindPaperByName(const std::string& name) const override
+    {
+        return name == "Recycled A4 80 g/m2 white, uncoated" ? 1 : name == "Card" ? 2 : 0;
+    }
+    bool PaperInfoTexts(int index, std::array<std::string, 5>& texts) const override
+    {
+        if (index == 0)
+            texts = {"Recycled A4 80 g/m2 white, uncoated", "A4", "White", "80", "Plain"};
+        else
+            texts = {"Card", "A3", "Ivory", "250", "Card"};
+        return true;
+    }
+};
+
 // A page that counts the protocol calls and can refuse to be left.
 class ProbePage : public CQPropertyPage {
 public:
+    IPaperSource* GetPaperSource() override { return &papers; }
+    TwoPapers papers;
     ProbePage(int templateId, CQPropertySheet* sheet, int focusId)
         : CQPropertyPage(templateId, nullptr, sheet, focusId, 0) {}
     bool SaveToDocument() override { ++saves; return saveResult; }
@@ -202,6 +224,28 @@ TEST_F(SheetTest, EditSelectionCountsOnlyPastTheSecondCharacter)
     EXPECT_FALSE(CQPropertyPage::EditHasSelection(copies));
     copies->setSelection(0, 2);
     EXPECT_TRUE(CQPropertyPage::EditHasSelection(copies));
+}
+
+TEST_F(SheetTest, TheOpenPaperListShowsTheHighlightedPaperBesideIt)
+{
+    sheet->SetActivePage(PageJobSetup);
+    auto* paper = pages[PageJobSetup]->Item<CPaperComboBox>(1008);
+    ASSERT_NE(paper, nullptr);
+    paper->AddItem(QStringLiteral("Recycled A4 80 g/m2 white, uncoated"));
+    paper->AddItem(QStringLiteral("Card"));
+    paper->SetCurSel(0);
+    paper->showPopup();
+    CPaperInfoPopup* popup = pages[PageJobSetup]->paperInfoPopup();
+    ASSERT_TRUE(popup->isVisible());
+    EXPECT_EQ(popup->Text(0), QStringLiteral("Recycled A4 80 g/m2 whi"));   // cut to 23 characters
+    EXPECT_EQ(popup->Text(2), QStringLiteral("White"));
+    const QRect list(paper->view()->window()->mapToGlobal(QPoint(0, 0)), paper->view()->window()->size());
+    EXPECT_TRUE(popup->x() > list.right() || popup->geometry().right() < list.left());
+
+    emit paper->highlighted(1);
+    EXPECT_EQ(popup->Text(0), QStringLiteral("Card"));
+    paper->hidePopup();
+    EXPECT_FALSE(popup->isVisible());
 }
 
 } // namespace
