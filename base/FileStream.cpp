@@ -326,18 +326,20 @@ bool CFileStream::Seek(int64_t offset, int origin)
     return true;
 }
 
+bool CFileStream::readyForTransfer(const void* buffer, int64_t& count)
+{
+    if (!isOpen() || !buffer) {
+        lastError = !isOpen() ? FileNotOpen : FileNullBuffer;
+        count = 0;
+        return false;
+    }
+    return true;
+}
+
 bool CFileStream::Read(void* buffer, int64_t& count)
 {
-    if (!isOpen()) {
-        lastError = FileNotOpen;
-        count = 0;
+    if (!readyForTransfer(buffer, count))
         return false;
-    }
-    if (!buffer) {
-        lastError = FileNullBuffer;
-        count = 0;
-        return false;
-    }
     const int64_t wanted = count;
     int64_t got = 0;
     while (got < wanted) {
@@ -358,16 +360,8 @@ bool CFileStream::Read(void* buffer, int64_t& count)
 
 bool CFileStream::ReadUntil(void* buffer, int64_t& count, char delimiter)
 {
-    if (!isOpen()) {
-        lastError = FileNotOpen;
-        count = 0;
+    if (!readyForTransfer(buffer, count))
         return false;
-    }
-    if (!buffer) {
-        lastError = FileNullBuffer;
-        count = 0;
-        return false;
-    }
     char* out = static_cast<char*>(buffer);
     const int64_t wanted = count;
     int64_t got = 0;
@@ -401,16 +395,8 @@ bool CFileStream::ReadUntil(void* buffer, int64_t& count, char delimiter)
 
 bool CFileStream::Write(const void* buffer, int64_t& count)
 {
-    if (!isOpen()) {
-        lastError = FileNotOpen;
-        count = 0;
+    if (!readyForTransfer(buffer, count))
         return false;
-    }
-    if (!buffer) {
-        lastError = FileNullBuffer;
-        count = 0;
-        return false;
-    }
     const int64_t wanted = count;
     int64_t done = 0;
     while (done < wanted) {

@@ -111,6 +111,8 @@ protected:
     void nameChanging() override;
 
 private:
+    // Open file and a buffer; otherwise the error is set and the count cleared.
+    bool readyForTransfer(const void* buffer, int64_t& count);
     int fd_ = -1;
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "JobFile.h"
+#include "Profile.h"
 #include "SpxDoc.h"
 
 namespace spx {
@@ -19,8 +20,6 @@ constexpr uint16_t kMarker = 26;
 constexpr uint16_t kCurrentVersion = 5;
 constexpr int kPrinterLanguageOffsetInFile = 6;
 constexpr size_t kPaperNameSlot = 256;
-long g_writeLimitForTesting = -1;
-int g_writeErrorForTesting = EIO;
 
 // Reads integers and blocks from a file image; every read reports a short file.
 class CheckedReader {
@@ -116,54 +115,6 @@ int probeWritable(const std::string& path, bool create)
 
 bool accessDenied(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 } // namespace
-
-void setJobFileWriteFailureForTesting(long bytesBeforeFailure, int error)
-{
-    g_writeLimitForTesting = bytesBeforeFailure;
-    g_writeErrorForTesting = error;
-}
-
-int writeJobFileImage(const std::string& path, const std::string& image)
-{
-    // Written beside the target and renamed over it, so a failed save never loses the old file.
-    std::string temp = path + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return errno;
-    struct stat old {};
-    ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-    int error = 0;
-    size_t written = 0;
-    while (written < image.size()) {
-        size_t chunk = image.size() - written;
-        if (g_writeLimitForTesting >= 0) {
-            if (written >= size_t(g_writeLimitForTesting)) {
-                error = g_writeErrorForTesting;
-                break;
-            }
-            chunk = std::min(chunk, size_t(g_writeLimitForTesting) - written);
-        }
-        ssize_t n = ::write(fd, image.data() + written, chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        written += size_t(n);
-    }
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && ::rename(name.data(), path.c_str()) != 0)
-        error = errno;
-    if (error)
-        ::unlink(name.data());
-    return error;
-}
 
 bool IsValidJobPath(const std::string& path)
 {
@@ -542,7 +493,8 @@ bool CSpxDoc::OnSaveDocument(const std::string& path)
                 return false;
             }
     }
-    const int error = writeJobFileImage(path, buildJobFileImage());
+    // Written beside the target and renamed over it, so a failed save never loses the old file.
+    const int error = writeFileAtomically(path, buildJobFileImage());
     if (error != 0) {
         if (error == ENOSPC || error == EDQUOT)
             message(text(IdsDiskFull), MessageIcon::Stop);

@@ -1,5 +1,5 @@
 #pragma once
-// Reading job files (versions 1 to 5) into the document, and the writer's test seam.
+// Reading job files (versions 1 to 5) into the document.
 
 #include <string>
 
@@ -30,10 +30,5 @@ private:
     int version_ = 0;
 };
 
-// Writes `image` to `path` through a temporary file renamed over it. Returns 0 or an errno.
-int writeJobFileImage(const std::string& path, const std::string& image);
-
-// Tests: the next job file writes fail with `error` after `bytesBeforeFailure` bytes (-1: off).
-void setJobFileWriteFailureForTesting(long bytesBeforeFailure, int error);
 
 } // namespace spx

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -158,6 +159,17 @@ bool readWholeFile(const std::string& path, std::string& content)
     return true;
 }
 
+namespace {
+long g_writeLimitForTesting = -1;
+int g_writeErrorForTesting = EIO;
+} // namespace
+
+void setAtomicWriteFailureForTesting(long bytesBeforeFailure, int error)
+{
+    g_writeLimitForTesting = bytesBeforeFailure;
+    g_writeErrorForTesting = error;
+}
+
 int writeFileAtomically(const std::string& path, const std::string& content)
 {
     std::string temp = path + ".XXXXXX";
@@ -174,7 +186,15 @@ int writeFileAtomically(const std::string& path, const std::string& content)
     size_t written = 0;
     int error = 0;
     while (written < content.size()) {
-        ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+        size_t chunk = content.size() - written;
+        if (g_writeLimitForTesting >= 0) {
+            if (written >= size_t(g_writeLimitForTesting)) {
+                error = g_writeErrorForTesting;
+                break;
+            }
+            chunk = std::min(chunk, size_t(g_writeLimitForTesting) - written);
+        }
+        ssize_t n = ::write(fd, content.data() + written, chunk);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {

@@ -32,6 +32,8 @@ public:
 // Atomically replaces `path` with `content` (temporary file in the same folder, fsync, rename).
 // Returns 0 or the errno of the failing step.
 int writeFileAtomically(const std::string& path, const std::string& content);
+// Tests: the next atomic writes fail with `error` after `bytesBeforeFailure` bytes (-1: off).
+void setAtomicWriteFailureForTesting(long bytesBeforeFailure, int error);
 bool readWholeFile(const std::string& path, std::string& content);
 
 } // namespace spx

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "JobFile.h"
+#include "Profile.h"
 #include "JobTestSupport.h"
 
 namespace spx::test {
@@ -230,9 +231,9 @@ TEST_F(JobFileTest, AFailedSaveLeavesTheOldFileUntouched)
     d.SetCopies(42);
     for (int error : {EIO, ENOSPC}) {
         dialogs.shown.clear();
-        setJobFileWriteFailureForTesting(3000, error);
+        setAtomicWriteFailureForTesting(3000, error);
         EXPECT_FALSE(d.OnSaveDocument(path("job.spx")));
-        setJobFileWriteFailureForTesting(-1, 0);
+        setAtomicWriteFailureForTesting(-1, 0);
         EXPECT_EQ(readFile(path("job.spx")), before);
         EXPECT_TRUE(shownText(dialogs, config.strings.text(error == ENOSPC ? IdsDiskFull : IdsWriteFailed)));
         EXPECT_TRUE(d.IsModified());
