@@ -7,7 +7,7 @@
 #include <iostream>
 
 #include "CupsSpooler.h"
-#include "JobStreamGenerator.h"
+#include "DocumentSendJob.h"
 #include "SendLoop.h"
 #include "SpxDoc.h"
 #include "ToolCommand.h"
@@ -15,27 +15,6 @@
 namespace spx::tool {
 
 namespace {
-
-// The job of the command line: the job document, with no option pages to store.
-class DocumentJob : public SendJobSource {
-public:
-    DocumentJob(CSpxDoc& doc, IDialogs& dialogs) : doc_(doc), dialogs_(dialogs) {}
-    int printerLanguage() const override { return doc_.GetPrinterLanguage(); }
-    int fileLanguage() const override { return doc_.GetFileLanguage(); }
-    void setFileLanguage(int language) override { doc_.SetFileLanguage(language); }
-    int generate(const std::string& printFile, const std::string& stagingPath, int fileLanguage) override
-    {
-        // Without option pages, the controls are as the job setup pages leave them after
-        // loading the job.
-        return generator_.Generate(doc_, printFile, stagingPath, fileLanguage, ItemLockFlags{}, &dialogs_, userName_);
-    }
-
-private:
-    CSpxDoc& doc_;
-    IDialogs& dialogs_;
-    CJobStreamGenerator generator_;
-    std::string userName_ = loginUserFullName();
-};
 
 // Nobody can locate a missing file on the command line: it is reported as not sent, in its place
 // among the result lines.
@@ -133,7 +112,8 @@ int send(ToolContext& context)
 
     CupsSpooler spooler;
     spooler.setCompletionWait(waitSeconds * 1000);
-    DocumentJob job(doc, dialogs);
+    // Without option pages, the controls are as the job setup pages leave them after loading the job.
+    DocumentSendJob job(doc, dialogs);
     SendLoop loop(spooler, dialogs, context.config.strings, job);
     TerminalProgress progress;
     loop.onProgress = [&progress](std::uint64_t done, std::uint64_t total) { progress(done, total); };

@@ -14,6 +14,7 @@
 #include "CaptureSupport.h"
 #include "Configuration.h"
 #include "CupsSpooler.h"
+#include "DocumentSendJob.h"
 #include "JobStreamGenerator.h"
 #include "SpxDoc.h"
 
@@ -75,29 +76,17 @@ protected:
     SendLoop loop{spooler, dialogs, strings, job};
 };
 
-// The job document and the job stream generator, as the window and spxjob send them.
-class DocumentJob : public SendJobSource {
+// The job document and the job stream generator, as the window and spxjob send them, with the
+// header a send of a file writes now, made apart from any send.
+class DocumentJob : public DocumentSendJob {
 public:
-    DocumentJob(CSpxDoc& document, IDialogs& shown) : doc(document), dialogs(shown) {}
-    void storePages() override
-    {
-        if (beforeFile)
-            beforeFile(calls++);
-    }
-    int printerLanguage() const override { return doc.GetPrinterLanguage(); }
-    int fileLanguage() const override { return doc.GetFileLanguage(); }
-    void setFileLanguage(int language) override { doc.SetFileLanguage(language); }
-    int generate(const std::string& printFile, const std::string& stagingPath, int language) override
-    {
-        return generator.Generate(doc, printFile, stagingPath, language, ItemLockFlags{}, &dialogs);
-    }
-    // The header a send of `printFile` writes now, made apart from any send.
+    DocumentJob(CSpxDoc& document, IDialogs& shown) : DocumentSendJob(document, shown), doc(document), dialogs(shown) {}
     std::string expectedHeader(const std::string& printFile, const std::string& scratch)
     {
         CJobStreamGenerator apart;
         ::unlink(scratch.c_str());
         EXPECT_EQ(apart.Generate(doc, printFile, scratch, effectiveFileLanguage(doc.GetPrinterLanguage(), doc.GetFileLanguage()),
-                                 ItemLockFlags{}, &dialogs), 0);
+                                 locks(), &dialogs, userFullName()), 0);
         std::string header = readFile(scratch);
         ::unlink(scratch.c_str());
         return header;
@@ -105,9 +94,6 @@ public:
 
     CSpxDoc& doc;
     IDialogs& dialogs;
-    CJobStreamGenerator generator;
-    std::function<void(int)> beforeFile;
-    int calls = 0;
 };
 
 class CupsDocumentSendTest : public CupsSendTest {
@@ -166,7 +152,7 @@ TEST_F(CupsDocumentSendTest, PrinterLanguageSwitchedBetweenTwoFilesOfOneSend)
     ASSERT_NE(firstHeader, secondHeader);
     EXPECT_EQ(secondHeader.rfind("\x1b%-12345X@PJL", 0), 0u) << secondHeader.substr(0, 40);
 
-    job->beforeFile = [&](int call) {
+    job->beforeEachFile = [&](int call) {
         if (call == 1) {
             doc->SetPrinterLanguage(1);   // the operator switched the model after the first file
             doc->SetFileLanguage(1);
@@ -178,6 +164,22 @@ TEST_F(CupsDocumentSendTest, PrinterLanguageSwitchedBetweenTwoFilesOfOneSend)
     ASSERT_EQ(received.size(), 2u);
     EXPECT_EQ(received[0], firstHeader + "%!PS\nshowpage\n");
     EXPECT_EQ(received[1], secondHeader + "\x1b" "E\x1b&l0O text\x0c\x1b" "E");
+}
+
+TEST_F(CupsDocumentSendTest, TemporaryFolderThatTakesNoFilesStopsTheSendWithTheHeaderMessage)
+{
+    // Even the superuser cannot make a file in /proc, so this holds whoever runs the tests.
+    ::setenv("TMPDIR", "/proc", 1);
+    std::string first = folders.file("first.ps", "%!PS\nshowpage\n");
+    std::string second = folders.file("second.ps", "%!PS\nshowpage\n");
+    CaptureWatch watch(capture);
+    SendOutcome outcome = sender->SendJob(capture.queue, 0, {first, second});
+    ::setenv("TMPDIR", folders.temp.c_str(), 1);
+    EXPECT_TRUE(outcome.headerFailed);
+    EXPECT_EQ(outcome.sentCount(), 0u);
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown.back().text, config.strings.text(IdsHeaderFailed));
+    EXPECT_EQ(watch.countAfterQuietPeriod(), 0u);
 }
 
 TEST_F(CupsSendTest, CtrlDAndLineBreaksBeforeTheDriversHeader)
