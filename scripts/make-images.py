@@ -75,7 +75,7 @@ def arrow(img, x, y, c):
 
 
 def button(state):
-    w, h = 104, 34
+    w, h = 118, 34
     img = Image(w, h, FACE)
     pressed = state == "D"
     top, bottom = (SHADOW, LIGHT) if pressed else (LIGHT, DARK)
