@@ -179,18 +179,15 @@ private:
     std::string user(std::string text) const { return cleanUserText(std::move(text), pcl_); }
     std::string paperName(int position) const { return g_.PaperName(position); }
     std::string orMain(std::string name) const { return name.empty() ? mainName_ : name; }
-    // The character translation suits texts that a PostScript printer shows with its Latin-1
-    // font encoding; a PJL header keeps the operator's bytes (an e-mail address stays valid).
-    std::string translated(std::string text) const { return postScript_ ? translateUserText(std::move(text)) : text; }
+    // User texts go to either printer through the same character translation (it never makes a
+    // double quote or a control byte, so a cleaned PJL value stays closed).
+    std::string translated(std::string text) const { return translateUserText(std::move(text)); }
 
     std::string weightValue(const std::string& weight) const
     {
         if (equalsIgnoringCase(weight, s_.ansi(IdsNoWeight)))
             return "0";
-        std::string value = weight.substr(0, 3);
-        while (!value.empty() && value.back() == ' ')
-            value.pop_back();
-        return value;
+        return weight.substr(0, 3);
     }
     std::string bracketValue(const std::string& text, int noneId) const
     {
@@ -569,12 +566,11 @@ int GenerationRun::exceptionsBlock()
 
 void GenerationRun::mediaListBlock()
 {
+    // With the exceptions tab disabled the list runs only for a pamphlet whose stored front cover
+    // mode is pre-printed (whether or not its combo is enabled), and lists no exceptions.
     bool listExceptions = !a_.page5Disabled;
-    if (a_.page5Disabled) {
-        int frontMode = a_.frontCover ? num(Field::frontCover) : 0;
-        if (!(num(Field::notPamphlet) == 0 && frontMode == 4))
-            return;
-    }
+    if (a_.page5Disabled && !(num(Field::notPamphlet) == 0 && num(Field::frontCover) == 4))
+        return;
     bool first = true;
     if (listExceptions && in_.exceptions && in_.exceptions->ElementSize() >= ExceptionRecord::kSize) {
         ExceptionRecord entry;

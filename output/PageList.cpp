@@ -115,9 +115,11 @@ bool expandPageList(std::string_view normalised, const PageListExpansion& how, s
         for (long long m = std::max(first, 1LL); m <= last; m += 20) {
             out += how.numberLineStart;
             long long spanEnd = std::min(m + 19, last);
+            // Each page goes onto the line as "%s %ld ": a space, the number and a space.
             for (long long page = m; page <= spanEnd; page += step) {
                 out += ' ';
                 out += std::to_string(page);
+                out += ' ';
             }
             out += '\n';
             if (out.size() > how.byteBudget)

@@ -26,7 +26,8 @@ struct PageListExpansion {
 // followed by a space); in caret mode that list is the result. Otherwise the other tokens are
 // kept: plain text between ranges becomes one continuation line each, and a range a..b becomes
 // lines of the number-line start followed by the pages of one span of 20 (from max(a, 1), every
-// second page when stepping by two). False when the result would pass the budget.
+// second page when stepping by two), each page written as a space, its number and a space, the
+// line ended by a newline. False when the result would pass the budget.
 bool expandPageList(std::string_view normalised, const PageListExpansion& how, std::string& out);
 
 } // namespace spx

@@ -59,7 +59,7 @@ TEST_F(GeneratorTest, DefaultPostScriptJobWritesEverySectionInOrder)
     for (const char* l : {"<132|>", "<8|report.ps>", "<9>", "<10|1>"})
         expected.push_back(l);
     expected.insert(expected.end(), kDefaultFeatures.begin(), kDefaultFeatures.end());
-    for (const char* l : {"<26|Plain|595 842|80|(White)|(Plain)>", "<25>", "<30|Plain>", "<143>", "<108|>", "<127>",
+    for (const char* l : {"<26|Plain|595 842|80 |(White)|(Plain)>", "<25>", "<30|Plain>", "<143>", "<108|>", "<127>",
                           "<99||>", "<20|w63>", "<162>", "<51>", "<152|w154|>", "<157>", "<160>", "<3>", "<53>"})
         expected.push_back(l);
     EXPECT_EQ(lines(job), expected);
@@ -162,7 +162,8 @@ TEST_F(GeneratorTest, MediaDeclaresReferencedPapersAndInterleaves)
     auto all0 = lines(job);
     auto mainMedia = std::find_if(all0.begin(), all0.end(), [](auto& l) { return l.rfind("<26|", 0) == 0; });
     std::vector<std::string> media(mainMedia, std::find(mainMedia, all0.end(), "<25>"));
-    EXPECT_THAT(media, ElementsAre("<26|Plain|595 842|80|(White)|(Plain)>", "<28|Blue|595 842|0|(Blue)|()>",
+    // The weight value is the first three characters of the weight text, a space included.
+    EXPECT_THAT(media, ElementsAre("<26|Plain|595 842|80 |(White)|(Plain)>", "<28|Blue|595 842|0|(Blue)|()>",
                                    "<28|Cover|842 1191|250|()|(Cover)>", "<28|Tab|576 756|160|(White)|(Tab)>"));
 
     TestJob interleaved;
@@ -193,8 +194,8 @@ TEST_F(GeneratorTest, JobTextsAccountRangeAndProofSet)
     pcl.set(Field::proofSet, 1);
     pcl.set(Field::proofSetMinutes, 7);
     pcl.set(Field::proofSetAction, 1);
-    // PJL: quotes become single quotes, no character translation, the proof set in seconds.
-    EXPECT_THAT(between(pcl, "<26|", "<25>"), ElementsAre("<18|say 'first-text'>", "<22|420|w94>"));
+    // PJL: quotes become single quotes, the same character translation, the proof set in seconds.
+    EXPECT_THAT(between(pcl, "<26|", "<25>"), ElementsAre("<18|say 'first\xADtext'>", "<22|420|w94>"));
     EXPECT_THAT(lines(pcl), ::testing::Contains("<29|Plain>"));
 }
 
@@ -287,7 +288,8 @@ TEST_F(GeneratorTest, SeparatorsStatusPamphletColourNotificationHeaderAndExit)
     pcl.user = "Ada Lovelace";   // the registered user line is for PostScript printers only
     auto pclLines = lines(pcl);
     EXPECT_THAT(pclLines, ::testing::Contains("<39> w40 w89  w43 w93  w45  "));
-    EXPECT_THAT(pclLines, ::testing::Contains("<48|op-1@example.com|w163>"));
+    EXPECT_THAT(pclLines, ::testing::Contains("<48|op\xAD"
+                                              "1@example.com|w163>"));
     EXPECT_THAT(pclLines, Not(::testing::Contains(::testing::StartsWith("<user>"))));
 }
 
@@ -295,7 +297,7 @@ TEST_F(GeneratorTest, ChaptersExpandRangesAndWrapLongLists)
 {
     TestJob job;
     job.setText(Field::chapterPages, "1,,4 7..9");
-    EXPECT_THAT(between(job, "<108|>", "<99|"), ElementsAre("<109|>", "<130|1 4|>", "<131> 7 8 9"));
+    EXPECT_THAT(between(job, "<108|>", "<99|"), ElementsAre("<109|>", "<130|1 4|>", "<131> 7  8  9 "));
 
     std::string list;
     for (int page = 1; page <= 200; page += 2)
@@ -334,7 +336,7 @@ TEST_F(GeneratorTest, ExceptionsAndMediaList)
     auto first = std::find(all.begin(), all.end(), "<128|(Blue)|w113|>");
     ASSERT_NE(first, all.end());
     EXPECT_THAT(std::vector<std::string>(first, first + 11),
-                ElementsAre("<128|(Blue)|w113|>", "<130|1|>", "<131> 3 5 7", "<130|lastpage|>",
+                ElementsAre("<128|(Blue)|w113|>", "<130|1|>", "<131> 3  5  7 ", "<130|lastpage|>",
                             "<129|(Letterhead)|w112|>", "<130|12|>", "<99|(Letterhead)|>", "<130|1 9 |>",
                             "<130|(Blue)|>", "<130|4 |>", "<20|w63>"));
 
@@ -342,6 +344,26 @@ TEST_F(GeneratorTest, ExceptionsAndMediaList)
     all = lines(job);
     EXPECT_THAT(all, Not(::testing::Contains(::testing::StartsWith("<128|"))));
     EXPECT_THAT(all, Not(::testing::Contains(::testing::StartsWith("<99|"))));
+
+    // A pamphlet on a PCL printer has no exceptions tab: the media list runs for a pre-printed
+    // front cover alone and lists no caret. It follows the stored mode, so with the front cover
+    // combo locked (the cover block then declares nothing) it still writes its empty line.
+    TestJob pamphlet(1);
+    pamphlet.set(Field::plexMode, 5);
+    pamphlet.set(Field::notPamphlet, 0);
+    pamphlet.set(Field::frontCover, 4);
+    pamphlet.set(Field::frontCoverPaper, 3);
+    pamphlet.addException(3, "^2");
+    all = lines(pamphlet);
+    EXPECT_THAT(all, ::testing::Contains("<99|Cover|0>"));
+    EXPECT_THAT(all, Not(::testing::Contains(::testing::StartsWith("<130|"))));
+    ItemLockFlags locks;
+    locks.frontCover = false;
+    pamphlet.availability = computeOptionAvailability(pamphlet.options, locks);
+    all = linesOf(generate(pamphlet, false));
+    EXPECT_THAT(all, ::testing::Contains("<99||>"));
+    pamphlet.set(Field::frontCover, 1);
+    EXPECT_THAT(linesOf(generate(pamphlet, false)), Not(::testing::Contains(::testing::StartsWith("<99|"))));
 }
 
 TEST_F(GeneratorTest, PercentLinesOfAPclFileCarryThePrefix)
@@ -392,7 +414,7 @@ TEST_F(GeneratorTest, LongLinesAreWrittenInFull)
     longName.papers.Set(2, record.bytes);
     longName.setText(Field::jobText1040, std::string(255, 'T'));
     auto all = lines(longName);
-    EXPECT_THAT(all, ::testing::Contains("<26|" + name + "|595 842|80|(White)|(Plain)>"));
+    EXPECT_THAT(all, ::testing::Contains("<26|" + name + "|595 842|80 |(White)|(Plain)>"));
     EXPECT_THAT(all, ::testing::Contains("<18|" + std::string(255, 'T') + ">"));
 }
 
