@@ -507,9 +507,9 @@ void GenerationRun::coverBlock()
     } else if (front == back && (frontSide == backSide || pcl_)) {
         line = fmt(SingleCover, {front, cmd(WordBothCovers), frontSide});
     } else {
-        for (char& c : line)
-            if (c == '\r' || c == '\n')
-                c = ' ';
+        // The line's trailing line ends become spaces; the second part follows on the same line.
+        for (auto c = line.rbegin(); c != line.rend() && (*c == '\r' || *c == '\n'); ++c)
+            *c = ' ';
         line += fmt(TwoCoverPart, {front, cmd(WordFrontCover), frontSide, prefixPercentLines_ ? prefix_ : "", back,
                                    cmd(WordBackCover), backSide});
     }

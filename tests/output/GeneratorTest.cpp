@@ -252,6 +252,11 @@ TEST_F(GeneratorTest, CoverCombinations)
     two.set(Field::frontCoverPaper, 3);
     two.set(Field::backCoverPaper, 3);
     EXPECT_THAT(generate(two), HasSubstr("<143> <121|Cover|w147|w171|<6>|Cover|w146|w172>\n"));
+
+    // Only the trailing line ends of the cover line's start become spaces.
+    strings.set(kCommandBasePostScript + 143 - 1, "<143a>\n<143b>\r\n");
+    two.fileLanguage = FileLanguagePostScript;
+    EXPECT_THAT(generate(two), HasSubstr("<143a>\n<143b>  <121|Cover|w147|w171||Cover|w146|w172>\n"));
 }
 
 TEST_F(GeneratorTest, SeparatorsStatusPamphletColourNotificationHeaderAndExit)
