@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "CodePage.h"
 #include "JobFile.h"
 #include "Profile.h"
 #include "SpxDoc.h"
@@ -264,6 +265,12 @@ JobFileReader::Result JobFileReader::read(const RecordArray& paperCopy, const Re
         return Result::NotAJobFile;
     version_ = version;
 
+    // The paper names and the missing-paper flag belong to this file alone: a version 1 file
+    // stores no names, and must not be matched against those of the job loaded before it.
+    for (auto& name : doc_.storedPaperNames)
+        name.clear();
+    doc_.missingPaper_ = false;
+
     // The lists are rebuilt from the copies taken before the load.
     doc_.paperList().CopyFrom(paperCopy);
     doc_.exceptionList().CopyFrom(exceptionCopy);
@@ -285,7 +292,6 @@ JobFileReader::Result JobFileReader::read(const RecordArray& paperCopy, const Re
 
     if (version >= 2) {
         doc_.exceptionList().Clear();
-        doc_.missingPaper_ = false;
         for (auto& name : doc_.storedPaperNames) {
             char slot[kPaperNameSlot];
             if (!in.bytes(slot, sizeof slot))
@@ -437,7 +443,8 @@ void CSpxDoc::ReconcilePapers()
 
     if (failed) {
         missingPaper_ = true;
-        message(text(IdsPapersReplaced) + " \"" + PaperNameAt(2) + "\" " + text(IdsPapersReplacedEnd),
+        // Paper names are held in the records' code page; the message is UTF-8.
+        message(text(IdsPapersReplaced) + " \"" + ansiToUtf8(PaperNameAt(2)) + "\" " + text(IdsPapersReplacedEnd),
                 MessageIcon::Exclamation);
     }
     SetModifiedFlag(missingPaper_);
@@ -482,17 +489,18 @@ std::string CSpxDoc::buildJobFileImage()
 
 bool CSpxDoc::OnSaveDocument(const std::string& path)
 {
-    for (int i = 1; i <= PaperCount(); ++i) {
-        if (PaperNameAt(i).empty()) {
-            message(text(IdsUnnamedPaper), MessageIcon::Information);
-            return false;
-        }
+    // Two papers of one name first (two unnamed papers count as that), then an unnamed paper.
+    for (int i = 1; i <= PaperCount(); ++i)
         for (int j = i + 1; j <= PaperCount(); ++j)
             if (strcasecmp(PaperNameAt(i).c_str(), PaperNameAt(j).c_str()) == 0) {
                 message(text(IdsDuplicatePaper), MessageIcon::Information);
                 return false;
             }
-    }
+    for (int i = 1; i <= PaperCount(); ++i)
+        if (PaperNameAt(i).empty()) {
+            message(text(IdsUnnamedPaper), MessageIcon::Information);
+            return false;
+        }
     // Written beside the target and renamed over it, so a failed save never loses the old file.
     const int error = writeFileAtomically(path, buildJobFileImage());
     if (error != 0) {
@@ -530,7 +538,10 @@ bool CSpxDoc::DoFileSave()
         return true;
     if (IsModified() || jobFileTitle_.empty()) {
         if (jobFileTitle_.empty()) {
-            if (!SaveJobAs())
+            // Save As also returns true when the operator gave up on an invalid name or the
+            // dialog could not be shown; nothing was saved then, and the caller (closing the
+            // window, opening another job) must not take the job for saved.
+            if (!SaveJobAs() || jobFileTitle_.empty())
                 return false;
         } else if (readOnly_) {
             message(pathName_ + "\n" + text(IdsReadOnlySave), MessageIcon::Exclamation);
@@ -538,7 +549,10 @@ bool CSpxDoc::DoFileSave()
         } else if (!OnSaveDocument(pathName_)) {
             return false;
         }
-    } else if (readOnly_) {
+        // A job whose paper exceptions did not fit into the file stays marked modified.
+        return true;
+    }
+    if (readOnly_) {
         message(pathName_ + "\n" + text(IdsReadOnlySave), MessageIcon::Exclamation);
         return false;
     }
@@ -618,9 +632,12 @@ bool CSpxDoc::probeDirectoryWritable(const std::string& path)
 void CSpxDoc::OnFileOpen()
 {
     processFlags().loading = true;
-    if (SaveModified() && validatePages())
+    // A job the operator kept (Cancel to the save question, a save that failed, a page that
+    // refused its values) keeps its modified flag, so its changes are still asked for on closing.
+    if (SaveModified() && validatePages()) {
         OpenJob();
-    SetModifiedFlag(false);
+        SetModifiedFlag(false);
+    }
     processFlags().loading = false;
 }
 

@@ -238,9 +238,17 @@ void PaperCatalogue::RemovePaperAt(int position)
         doc_.CopyPaperIntoEntry1(now);
         doc_.SetModifiedFlag(true);
     }
-    if (doc_.GetFrontCoverPaper() > position) {
-        doc_.options().setNumber(Field::frontCoverPaper, doc_.GetFrontCoverPaper() - 1);
-        doc_.SetModifiedFlag(true);
+    // The other paper choices hold position - 1: the papers after the removed one move up by one.
+    // A choice of the removed paper itself now names the paper that took its place, or the
+    // first real paper when the last one went.
+    for (Field field : {Field::frontCoverPaper, Field::backCoverPaper, Field::statusPaper, Field::separatorPaper,
+                        Field::headerPaper}) {
+        const int chosen = doc_.get(field) + 1;
+        const int now = chosen > position ? chosen - 1 : chosen > papers.Count() ? 2 : chosen;
+        if (now != chosen) {
+            doc_.options().setNumber(field, now - 1);
+            doc_.SetModifiedFlag(true);
+        }
     }
     for (int i = 1; i <= doc_.ExceptionCount(); ++i) {
         auto record = doc_.GetException(i);

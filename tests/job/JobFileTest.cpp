@@ -103,6 +103,29 @@ TEST_F(JobFileTest, Version1KeepsTheExceptionsTheDocumentHad)
     EXPECT_EQ(d.GetPaperName(), "A4 Yellow 80");
 }
 
+TEST_F(JobFileTest, Version1IsNotMatchedAgainstThePapersOfTheJobBeforeIt)
+{
+    // A job whose paper exception names no paper (the missing-paper warning), then a version 1 file:
+    // that file stores no paper names and keeps its own papers, without a warning.
+    std::string bytes = readFile(golden("v5.spx"));
+    const size_t firstException = config.strings.text(IdsSignatureA).size() + 4 + kJobOptionsSize + 1536 + 2;
+    bytes[firstException + 512] = char(0x7F);
+    writeFile(path("missing.spx"), bytes);
+    CSpxDoc& d = newDocument();
+    ASSERT_TRUE(d.OnOpenDocument(path("missing.spx")));
+    ASSERT_TRUE(d.missingPaperFlag());
+
+    dialogs.shown.clear();
+    ASSERT_TRUE(d.OnOpenDocument(golden("v1.spx")));
+    EXPECT_EQ(d.GetPaperIndex(), 2);
+    EXPECT_EQ(d.GetPaperName(), "A4 Plain 80");
+    EXPECT_EQ(d.GetFrontCoverPaper(), 0);
+    EXPECT_EQ(d.GetStatusPaper(), 0);
+    EXPECT_FALSE(d.missingPaperFlag());
+    EXPECT_FALSE(d.IsModified());
+    EXPECT_FALSE(shownText(dialogs, config.strings.text(IdsPapersReplaced)));
+}
+
 TEST_F(JobFileTest, RoundTripKeepsEveryByteOfTheRecord)
 {
     CSpxDoc& d = newDocument();
@@ -223,6 +246,38 @@ TEST_F(JobFileTest, UnknownJobPaperFallsBackToTheFirstRealPaperWithAWarning)
     EXPECT_TRUE(shownText(dialogs, "\"A4 Plain 80\""));
 }
 
+TEST_F(JobFileTest, ThePaperWarningNamesTheFirstRealPaperInUtf8)
+{
+    Profile::writeString(path("papers.ini"), "Papers", "PaperDef1", "B\xC3\xBCttenpapier 90,2,White,90 g/m\xC2\xB2,Plain,0");
+    std::string bytes = readFile(golden("v5.spx"));
+    const size_t names = config.strings.text(IdsSignatureA).size() + 4 + kJobOptionsSize;
+    bytes.replace(names, 12, std::string("Unknown 300\0", 12));
+    writeFile(path("unknown.spx"), bytes);
+    CSpxDoc& d = newDocument();
+    ASSERT_TRUE(d.OnOpenDocument(path("unknown.spx")));
+    EXPECT_TRUE(shownText(dialogs, "\"B\xC3\xBCttenpapier 90\""));
+}
+
+TEST_F(JobFileTest, SaveRefusesACatalogueWithTwoPapersOfOneName)
+{
+    CSpxDoc& d = newDocument();
+    for (int position : {4, 6}) {
+        PaperRecord record;
+        d.paperList().Get(position, record.bytes);
+        record.setName("");
+        d.paperList().Set(position, record.bytes);
+    }
+    EXPECT_FALSE(d.OnSaveDocument(path("job.spx")));   // two unnamed papers share the empty name
+    EXPECT_EQ(dialogs.shown.back().text, config.strings.text(IdsDuplicatePaper));
+    PaperRecord record;
+    d.paperList().Get(6, record.bytes);
+    record.setName("Named again");
+    d.paperList().Set(6, record.bytes);
+    EXPECT_FALSE(d.OnSaveDocument(path("job.spx")));
+    EXPECT_EQ(dialogs.shown.back().text, config.strings.text(IdsUnnamedPaper));
+    EXPECT_FALSE(std::filesystem::exists(path("job.spx")));
+}
+
 TEST_F(JobFileTest, AFailedSaveLeavesTheOldFileUntouched)
 {
     CSpxDoc& d = newDocument();
@@ -274,6 +329,44 @@ TEST_F(JobFileTest, SaveCommandsFollowTheReadOnlyFlagAndTheAnswers)
     dialogs.setNextAnswer(MessageAnswer::No);
     EXPECT_TRUE(d.SaveModified());
     EXPECT_EQ(dialogs.shown.back().text, config.strings.text(IdsSaveChanges) + " " + d.title() + " ?");
+}
+
+TEST_F(JobFileTest, ASaveThatSavedNothingIsNotReportedAsSaved)
+{
+    CSpxDoc& d = newDocument();
+    d.SetCopies(2);
+    // Untitled: Save As with an invalid name, given up with Cancel.
+    dialogs.setNextAnswer(MessageAnswer::Yes);   // save the changes?
+    dialogs.setNextFileName(path("a|b.spx"));
+    dialogs.setNextAnswer(MessageAnswer::Cancel);
+    EXPECT_FALSE(d.SaveModified());
+    EXPECT_TRUE(d.IsModified());
+    // The Save dialog could not be shown.
+    dialogs.setNextFileDialogFailed();
+    EXPECT_FALSE(d.DoFileSave());
+    EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsSaveDialogFailed)));
+    EXPECT_TRUE(d.IsModified());
+
+    // Paper exceptions beyond what a file holds: saved without them, and still marked modified.
+    for (int i = 0; i < 513; ++i)
+        d.AddException(std::to_string(i + 1), 2, 1);
+    dialogs.setNextFileName(path("many.spx"));
+    EXPECT_TRUE(d.DoFileSave());
+    EXPECT_TRUE(d.IsModified());
+}
+
+TEST_F(JobFileTest, OpenCommandKeepsAJobTheOperatorKept)
+{
+    CSpxDoc& d = newDocument();
+    d.SetCopies(2);
+    dialogs.setNextAnswer(MessageAnswer::Cancel);   // save the changes?
+    d.OnFileOpen();
+    EXPECT_TRUE(d.IsModified());
+    EXPECT_EQ(d.GetCopies(), 2);
+
+    d.OnFileOpen();   // Yes to the question; the job is untitled, so Save As comes, and is cancelled
+    EXPECT_TRUE(d.IsModified());
+    EXPECT_FALSE(processFlags().loading);
 }
 
 TEST_F(JobFileTest, OpenCommandAsksForAnotherFileWhenTheAnswerIsNo)

@@ -114,6 +114,22 @@ TEST_F(CatalogueTest, RemovingAPaperRenumbersWhatPointsPastIt)
     EXPECT_EQ(d.GetException(2)->paperPosition(), 2);
     EXPECT_TRUE(d.IsModified());
 
+    // Every other paper choice (position - 1) follows its paper too, the one right after the
+    // removed paper included; a choice of the removed last paper falls back to the first real one.
+    d.SetFrontCoverPaper(3);      // position 4, right after the removed paper
+    d.SetBackCoverPaper(1);       // position 2, before it
+    d.SetStatusPaper(9);          // position 10
+    d.SetSeparatorPaper(d.PaperCount() - 1);   // the last paper
+    d.SetHeaderPaper(2);          // position 3: what took the place of the removed paper
+    const std::string frontName = d.PaperNameAt(4), statusName = d.PaperNameAt(10);
+    PaperCatalogue(d).RemovePaperAt(3);
+    EXPECT_EQ(d.PaperNameAt(d.GetFrontCoverPaper() + 1), frontName);
+    EXPECT_EQ(d.PaperNameAt(d.GetStatusPaper() + 1), statusName);
+    EXPECT_EQ(d.GetBackCoverPaper(), 1);
+    EXPECT_EQ(d.GetHeaderPaper(), 2);
+    PaperCatalogue(d).RemovePaperAt(d.PaperCount());
+    EXPECT_EQ(d.GetSeparatorPaper(), 1);
+
     PaperCatalogue(d).SelectMainPaper(1);
     EXPECT_EQ(d.GetPaperIndex(), 2);
     PaperCatalogue(d).SelectMainPaper(500);
