@@ -59,6 +59,10 @@ void CAboutBox::OnSystemInfo()
         label->setText(loadString(61234) + system);
         label->show();
     }
+    // The box grows with the lines it now shows, so none of them is cut off.
+    if (layout())
+        layout()->activate();
+    adjustSize();
 }
 
 QString CAboutBox::SystemText(const QString& osReleasePath)

@@ -45,7 +45,8 @@ void CItemComboBox::Fill(std::span<const ItemTableRow> table, int select, bool w
         AddItem(row.stringId ? loadString(row.stringId) : QString::fromUtf8(row.text), true);
     }
     if (widen) {
-        setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        // Only the dropped-down list grows to its longest entry; the control keeps its place
+        // and width on the page.
         view()->setMinimumWidth(view()->sizeHintForColumn(0) + 8);
     }
     if (select != -1)

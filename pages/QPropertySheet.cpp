@@ -324,6 +324,17 @@ void CQPropertySheet::RefreshDisabledTabs()
     redrawEnabled_ = true;
 }
 
+void CQPropertySheet::setRedrawEnabled(bool enabled)
+{
+    const bool resumed = enabled && !redrawEnabled_;
+    redrawEnabled_ = enabled;
+    // A tab's grey label is part of the row's picture, not a one-off stroke: once repainting
+    // is allowed again the labels catch up with tabs switched on or off in the meantime.
+    if (resumed && tabsInitialised_)
+        for (int i = 0; i < kPageCount && i < count(); ++i)
+            paintTab(i);
+}
+
 void CQPropertySheet::paintTab(int index)
 {
     if (index < 0 || index >= count())

@@ -69,7 +69,9 @@ public:
 
     bool tabsInitialised() const { return tabsInitialised_; }
     bool redrawEnabled() const { return redrawEnabled_; }
-    void setRedrawEnabled(bool enabled) { redrawEnabled_ = enabled; }
+    // Switching repainting back on shows every tab as its state now is, as the next paint of
+    // the row would.
+    void setRedrawEnabled(bool enabled);
     // Brings a page to the front for a picture of the window, whatever its tab's state, without
     // asking any page (the screenshot facility only).
     void ShowPageForPicture(int index);

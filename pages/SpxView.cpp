@@ -43,7 +43,9 @@ CSpxView::~CSpxView()
     if (document_)
         document_->setViews(nullptr);
     if (sheet_) {
-        // The pages go first, then the sheet.
+        // The pages go first, then the sheet. Taking the tabs away moves the sheet's current
+        // index, which must not enter pages (and store into the job) on the way out.
+        sheet_->blockSignals(true);
         while (sheet_->count() > 0) {
             QWidget* page = sheet_->widget(0);
             sheet_->removeTab(0);

@@ -342,6 +342,58 @@ TEST(MainFrameTest, DroppingAPrintFileBringsTheFilePageToTheFront)
     EXPECT_TRUE(run.dialogs.shown.empty());
 }
 
+TEST(MainFrameTest, TakingTheViewDownEntersNoPageAndLeavesTheJobAlone)
+{
+    Started run;
+    ASSERT_TRUE(run.ok);
+    CSpxView* view = run.app->view();
+    ASSERT_TRUE(view->sheet()->SetActivePage(PageJobSetup2));
+    CSpxDoc* doc = run.app->document();
+    ASSERT_EQ(doc->GetActivePage(), PageJobSetup2);
+    run.app->mainFrame()->SetView(nullptr);
+    delete view;
+    EXPECT_EQ(doc->GetActivePage(), PageJobSetup2);
+}
+
+// The Alt letter of a page's control: the character after the first single "&".
+QChar mnemonicLetter(const QString& text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('&'))
+            continue;
+        if (text.at(i + 1) != QLatin1Char('&'))
+            return text.at(i + 1).toUpper();
+        ++i;
+    }
+    return {};
+}
+
+TEST(MainFrameTest, EachAltLetterOfAPageLeadsToOneControlAndNoneIsTakenFromTheMenu)
+{
+    Started run;
+    ASSERT_TRUE(run.ok);
+    CQPropertySheet* sheet = run.app->view()->sheet();
+    const auto& menu = appState().menuMnemonics;
+    for (int index = 0; index < PageCount; ++index) {
+        QHash<QChar, QString> seen;
+        for (QWidget* widget : sheet->GetPage(index)->findChildren<QWidget*>()) {
+            QString text;
+            if (auto* button = qobject_cast<QAbstractButton*>(widget))
+                text = button->text();
+            else if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy())
+                text = label->text();
+            const QChar letter = mnemonicLetter(text);
+            if (letter.isNull())
+                continue;
+            EXPECT_FALSE(seen.contains(letter)) << "page " << index << ": \"" << text.toStdString() << "\" and \""
+                                                << seen.value(letter).toStdString() << "\"";
+            seen.insert(letter, text);
+            for (char m : menu)
+                EXPECT_NE(letter, QChar(m).toUpper()) << "page " << index << ": " << text.toStdString();
+        }
+    }
+}
+
 TEST(MainFrameTest, QuitAsksFirst)
 {
     Started run;
@@ -367,6 +419,26 @@ TEST(AboutBoxTest, SystemInfoShowsTheBuildAndTheOperatingSystem)
     EXPECT_TRUE(system->text().startsWith(QString::fromStdString(run.text(61234))));
     EXPECT_TRUE(qobject_cast<QLabel*>(box.GetDlgItem(2606))->text().contains(QStringLiteral("BR18")));
     EXPECT_EQ(box.windowTitle().toStdString(), run.text(57344));
+}
+
+TEST(AboutBoxTest, TheBoxGrowsSoNoLineIsCutOff)
+{
+    Started run;
+    ASSERT_TRUE(run.ok);
+    CAboutBox box;
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    box.OnSystemInfo();
+    QApplication::processEvents();
+    for (QLabel* label : box.findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->text().isEmpty())
+            continue;
+        const int needed = label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+        EXPECT_GE(label->height(), needed) << label->text().toStdString();
+        EXPECT_GE(label->width(), label->minimumSizeHint().width()) << label->text().toStdString();
+        const QRect inBox(label->mapTo(&box, QPoint(0, 0)), label->size());
+        EXPECT_TRUE(box.rect().contains(inBox)) << label->text().toStdString();
+    }
 }
 
 TEST(AboutBoxTest, SystemTextComesFromOsRelease)

@@ -2,6 +2,7 @@
 // keys, typing or SetCurSel; the page hears only of accepted choices.
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -153,6 +154,30 @@ TEST(ComboFillTest, FillTakesTextsFromTheStringTableAndSelects)
     EXPECT_EQ(combo.GetItemText(0).toStdString(), text(433));
     EXPECT_EQ(combo.GetSelectedText(), QStringLiteral("own text"));
     EXPECT_EQ(combo.FindStringId(433), 0);
+}
+
+TEST(ComboFillTest, WideningGrowsTheOpenListButNotTheControlOnItsPage)
+{
+    BundleScope bundle;
+    QWidget page;
+    auto* layout = new QHBoxLayout(&page);
+    auto* combo = new CItemComboBox;
+    layout->addWidget(combo);
+    layout->addStretch();
+    const ItemTableRow shortRows[] = {{0, "A4", 0}, {0, "", 0}};
+    combo->Fill(shortRows, 0, false);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    const int width = combo->width();
+
+    const char* const longText = "Recycled A3 heavyweight card, 300 g/m2, ivory, uncoated";
+    const ItemTableRow longRows[] = {{0, "A4", 0}, {0, longText, 1}, {0, "", 0}};
+    combo->Fill(longRows, 0, true);
+    QApplication::processEvents();
+    EXPECT_EQ(combo->width(), width);
+    combo->showPopup();
+    EXPECT_GE(combo->view()->width(), combo->view()->fontMetrics().horizontalAdvance(QString::fromLatin1(longText)));
+    combo->hidePopup();
 }
 
 TEST(PaperPopupTest, PlacedBesideTheListOrNotAtAll)

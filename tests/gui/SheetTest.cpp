@@ -138,6 +138,21 @@ TEST_F(SheetTest, EnableTabReturnValuesAndRepaintingBeforeAndAfterTheLabelsAreSe
     EXPECT_FALSE(sheet->EnableTab(-1));
 }
 
+TEST_F(SheetTest, TabsSwitchedWhileRepaintingIsOffShowTheirStateOnceItIsBackOn)
+{
+    // The document refreshes its pages with repainting off and then simply switches it on.
+    sheet->InitTabLabels();
+    sheet->DisableTab(5);
+    sheet->setRedrawEnabled(false);
+    sheet->DisableTab(4);
+    sheet->EnableTab(5);
+    EXPECT_FALSE(sheet->TabShownDisabled(4));
+    EXPECT_TRUE(sheet->TabShownDisabled(5));
+    sheet->setRedrawEnabled(true);
+    EXPECT_TRUE(sheet->TabShownDisabled(4));
+    EXPECT_FALSE(sheet->TabShownDisabled(5));
+}
+
 TEST_F(SheetTest, ADisabledTabCannotBeEnteredByClickKeyboardOrCode)
 {
     sheet->InitTabLabels();
