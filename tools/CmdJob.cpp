@@ -138,12 +138,13 @@ int change(ToolContext& context)
     }
     CSpxDoc doc(context.config, context.dialogs);
     const std::string& path = context.args[0];
-    if (!doc.OnNewDocument() || !doc.OnOpenDocument(path))
+    // Opened and saved as the window does, so a read-only job file is refused, not replaced.
+    if (!doc.OnNewDocument() || doc.OpenJobFile(path) != 2)
         return 1;
     for (size_t i = 1; i < context.args.size(); ++i)
         if (!applyAssignment(doc, context.args[i]))
             return 2;
-    return doc.OnSaveDocument(path) ? 0 : 1;
+    return doc.DoFileSave() ? 0 : 1;
 }
 
 ToolCommandRegistrar showCommand({"show", "show JOBFILE            print every option of a job file", show});
