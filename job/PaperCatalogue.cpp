@@ -164,9 +164,11 @@ bool PaperCatalogue::LoadPaperCatalogue()
     doc_.options().setNumber(Field::paperIndex2, 0);
     SelectMainPaper(main);
     // A main position equal to the one the record already held selects nothing; the job paper's
-    // name must still follow the freshly read catalogue.
-    if (doc_.GetPaperName().empty() && doc_.GetPaperIndex() >= 2)
+    // name and the main-paper entry must still follow the freshly read catalogue.
+    if (doc_.GetPaperName().empty() && doc_.GetPaperIndex() >= 2) {
         doc_.options().setText(Field::paperName, doc_.PaperNameAt(doc_.GetPaperIndex()));
+        doc_.CopyPaperIntoEntry1(doc_.GetPaperIndex());
+    }
     doc_.SetModifiedFlag(wasModified);
     return true;
 }

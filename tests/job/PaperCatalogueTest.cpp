@@ -50,6 +50,17 @@ TEST_F(CatalogueTest, NumericReferencesAndDefaultMarkers)
     EXPECT_EQ(odd.attribute(3), "99");         // beyond the list: kept as stored
 }
 
+TEST_F(CatalogueTest, ReadingTheCatalogueAgainKeepsTheMainPaperEntryAMirror)
+{
+    CSpxDoc& d = newDocument();
+    ASSERT_EQ(d.GetPaperIndex(), 2);
+    Profile::writeString(path("papers.ini"), "Papers", "PaperDef0", "**,9,Blue,**,Tab,1");
+    ASSERT_TRUE(PaperCatalogue(d).LoadPaperCatalogue());   // the stored main position is 2 again
+    EXPECT_EQ(d.GetPaperName(), "A4 Plain 80");
+    EXPECT_EQ(paperAt(d, 1).name(), "Job paper");
+    EXPECT_EQ(0, std::memcmp(paperAt(d, 1).bytes + 256, paperAt(d, 2).bytes + 256, PaperRecord::kSize - 256));
+}
+
 TEST_F(CatalogueTest, DamagedDefinitionsLoadWhatTheyCan)
 {
     const std::string file = path("papers.ini");
