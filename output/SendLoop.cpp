@@ -118,6 +118,27 @@ bool exists(const std::string& path)
     return ::access(path.c_str(), F_OK) == 0;
 }
 
+// Opens a print file for reading; -1 unless it is a regular file. A pipe would block the open
+// until some writer comes and a device may never end, so neither is read as a print file.
+int openPrintFile(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 std::string formatText(const std::string& pattern, const std::string& argument)
@@ -225,7 +246,7 @@ bool SendLoop::CopyFileToPrinter(const std::string& path, bool dropLeadingCtrlD)
     spoolerFailed_ = false;
     if (path.empty())
         return false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = openPrintFile(path);
     if (fd < 0)
         return false;
     // The size, for progress only; 64-bit offsets carry files beyond 2 GB.
@@ -285,11 +306,11 @@ bool SendLoop::StripFileHeader(const std::string& printFile, std::string& fileTo
     std::string pattern = workFolder_ + "/" + strings_.ansi(IdsStripPrefix) + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    int out = ::mkstemp(name.data());
+    int out = ::mkostemp(name.data(), O_CLOEXEC);
     if (out < 0)
         return false;
     std::string copyPath = name.data();
-    int in = ::open(printFile.c_str(), O_RDONLY | O_CLOEXEC);
+    int in = openPrintFile(printFile);
     auto abandon = [&] {
         if (in >= 0)
             ::close(in);

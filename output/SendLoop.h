@@ -86,7 +86,8 @@ public:
     // must have the queue open.
     int SendFile(const std::string& stagingPath, const std::string& printFile, int settingsMode);
     // Writes the file to the started document in blocks of kBlockSize bytes; a leading 0x04 of
-    // the file is left out when `dropLeadingCtrlD` is set. False on a file or spooler error.
+    // the file is left out when `dropLeadingCtrlD` is set. False on a file or spooler error, and
+    // for anything but a regular file (a pipe or a device is never read).
     bool CopyFileToPrinter(const std::string& path, bool dropLeadingCtrlD);
     // Makes a copy of the print file without its own job header and, on success, names it in
     // `fileToSend`. False (and no copy left) when the file has no such header or on any error.

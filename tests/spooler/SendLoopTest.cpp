@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "FakeSpooler.h"
 #include "SendTestSupport.h"
@@ -276,6 +281,56 @@ TEST_F(SendLoopTest, UnreadablePrintFileIsNotSentAndTheNextGoes)
     EXPECT_EQ(spooler.documents[0].state, FakeSpooler::Document::State::Cancelled);
     EXPECT_EQ(spooler.documents[1].state, FakeSpooler::Document::State::Finished);
     EXPECT_EQ(outcome.files[0].state, State::NotSent);
+    EXPECT_TRUE(folders.tempEntries().empty());
+}
+
+TEST_F(SendLoopTest, PipesAndDevicesAreNotReadAsPrintFiles)
+{
+    // A pipe without a writer would hold the open; a device like /dev/zero never ends.
+    std::string pipe = folders.files + "/pipe.prn";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::atomic<bool> done{false};
+    std::thread lateWriter([&] {
+        // Frees a reader stuck in the open after two seconds, so a failure is slow, not a hang.
+        auto start = std::chrono::steady_clock::now();
+        while (!done.load() && std::chrono::steady_clock::now() - start < std::chrono::seconds(2))
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        while (!done.load()) {
+            int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    struct BoundedSpooler : FakeSpooler {
+        bool write(const void* data, std::size_t count) override
+        {
+            if (!documents.empty() && documents.back().data.size() + count > (1u << 20))
+                return false;
+            return FakeSpooler::write(data, count);
+        }
+    } bounded;
+    SendLoop sender(bounded, dialogs, strings, job);
+    std::string good = folders.file("good.prn", "good");
+    auto started = std::chrono::steady_clock::now();
+    SendOutcome outcome = sender.SendJob("capture", 0, {pipe, "/dev/zero", good});
+    auto took = std::chrono::steady_clock::now() - started;
+    done.store(true);
+    lateWriter.join();
+
+    EXPECT_LT(took, std::chrono::seconds(1));
+    ASSERT_EQ(bounded.documents.size(), 3u);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(bounded.documents[i].state, FakeSpooler::Document::State::Cancelled) << i;
+        // The header went; not one byte of the file followed it.
+        EXPECT_EQ(bounded.documents[i].data.size(), SimpleJob::headerFor(outcome.files[i].sentPath, 0, 0).size()) << i;
+        EXPECT_EQ(outcome.files[i].state, State::NotSent) << i;
+    }
+    EXPECT_EQ(bounded.documents[2].state, FakeSpooler::Document::State::Finished);
+    EXPECT_TRUE(dialogs.shown.empty());   // a file that cannot be read is no spooler error
+    EXPECT_EQ(dialogs.statusTexts,
+              (std::vector<std::string>{statusFor(IdsFileNotSent, pipe), statusFor(IdsFileNotSent, "/dev/zero"),
+                                        statusFor(IdsFileSent, good)}));
     EXPECT_TRUE(folders.tempEntries().empty());
 }
 
