@@ -30,6 +30,25 @@ std::string cupsErrorText()
     return text ? text : std::string();
 }
 
+// Why a request on `http` failed: the scheduler's word when it answered, else what the
+// connection knows (for an answer that never came libcups reports an internal error with the
+// text "Success").
+std::string requestErrorText(http_t* http)
+{
+    int code = http ? httpError(http) : 0;
+    bool answered = cupsLastError() != IPP_STATUS_ERROR_INTERNAL && cupsLastError() > IPP_STATUS_OK_CONFLICTING;
+    std::string text = cupsErrorText();
+    if (!answered && code != 0)
+        return std::strerror(code);
+    return text.empty() ? std::strerror(EIO) : text;
+}
+
+// Asked by libcups when the scheduler has been silent for the reply time: give up.
+int giveUpWaiting(http_t*, void*)
+{
+    return 0;
+}
+
 } // namespace
 
 struct CupsSpooler::State {
@@ -38,6 +57,7 @@ struct CupsSpooler::State {
     int jobId = 0;
     bool documentOpen = false;  // the request body of the document is being sent
     std::string error;
+    int replyTimeoutMs = 30000;
     // Writes are gathered into large chunks: libcups sends every write as a chunk of its own,
     // three system calls each, which for the send loop's small blocks costs more than the copy.
     std::vector<char> pending;
@@ -62,7 +82,7 @@ struct CupsSpooler::State {
     {
         if (http)
             return true;
-        http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr);
+        http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, replyTimeoutMs, nullptr);
         if (!http) {
             // libcups says "Host is down" for a scheduler it cannot reach.
             error = cupsErrorText();
@@ -70,6 +90,9 @@ struct CupsSpooler::State {
                 error = std::strerror(EHOSTDOWN);
             return false;
         }
+        // A scheduler that takes the connection and then never answers, or stops reading in the
+        // middle of a document, ends the request with an error instead of holding the send.
+        httpSetTimeout(http, replyTimeoutMs / 1000.0, giveUpWaiting, nullptr);
         return true;
     }
 
@@ -95,6 +118,32 @@ struct CupsSpooler::State {
         if (connect())
             cupsCancelJob2(http, queue.c_str(), jobId, 0);
         jobId = 0;
+    }
+
+    // Whether the scheduler knows the queue, asked on this connection so that the reply time
+    // holds (libcups' own destination lookups fall back to connections of their own, which wait
+    // for a silent scheduler without end). `canonical` gets the name as the scheduler spells it.
+    bool queueKnown(const std::string& name, std::string& canonical)
+    {
+        ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+        char uri[HTTP_MAX_URI];
+        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", name.c_str());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-name");
+        ipp_t* response = cupsDoRequest(http, request, "/");
+        bool known = response && cupsLastError() <= IPP_STATUS_OK_CONFLICTING;
+        if (!known)
+            error = requestErrorText(http);
+        canonical = name;
+        if (known) {
+            if (ipp_attribute_t* attribute = ippFindAttribute(response, "printer-name", IPP_TAG_NAME)) {
+                if (const char* text = ippGetString(attribute, 0, nullptr))
+                    canonical = text;
+            }
+        }
+        ippDelete(response);
+        return known;
     }
 
     // The job's state and the printer's last word on it; 0 when the scheduler does not answer.
@@ -142,6 +191,13 @@ CupsSpooler::~CupsSpooler()
     closeQueue();
 }
 
+void CupsSpooler::setReplyTimeout(int milliseconds)
+{
+    state_->replyTimeoutMs = milliseconds > 0 ? milliseconds : 30000;
+    if (state_->http)
+        httpSetTimeout(state_->http, state_->replyTimeoutMs / 1000.0, giveUpWaiting, nullptr);
+}
+
 std::string CupsSpooler::serverName()
 {
     return cupsServer();
@@ -158,7 +214,7 @@ bool CupsSpooler::listQueues(std::vector<SpoolerQueue>& queues)
     int count = cupsGetDests2(s.http, &dests);
     bool ok = count > 0 || cupsLastError() <= IPP_STATUS_OK_CONFLICTING || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
     if (!ok)
-        s.error = cupsErrorText();
+        s.error = requestErrorText(s.http);
     for (int i = 0; i < count; ++i) {
         SpoolerQueue queue;
         queue.name = dests[i].name;
@@ -189,6 +245,16 @@ bool CupsSpooler::openQueue(const std::string& name)
     }
     // Asking for the destination first gives the operator "does not exist" for a wrong name,
     // where creating a job on it would give a misleading file error.
+    std::string canonical;
+    if (!s.queueKnown(destName, canonical)) {
+        s.disconnect();
+        return false;
+    }
+    if (instance.empty()) {
+        s.queue = canonical;
+        return true;
+    }
+    // An instance is the client's own: only the full lookup knows it.
     cups_dest_t* dest = cupsGetNamedDest(s.http, destName.c_str(), instance.empty() ? nullptr : instance.c_str());
     if (!dest) {
         s.error = cupsErrorText();
@@ -290,7 +356,7 @@ bool CupsSpooler::finishDocument()
     for (;;) {
         int state = s.jobState(message);
         if (state == 0) {
-            s.error = cupsErrorText();
+            s.error = requestErrorText(s.http);
             s.jobId = 0;   // the scheduler holds the whole document; there is nothing half made
             return false;
         }

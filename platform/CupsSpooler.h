@@ -30,6 +30,10 @@ public:
     // and judges the document by the scheduler's answer alone.
     void setCompletionWait(int milliseconds) { completionWaitMs_ = milliseconds; }
 
+    // How long the scheduler may stay silent, when connecting or in the middle of a request,
+    // before the request fails (milliseconds; 30 seconds unless set).
+    void setReplyTimeout(int milliseconds);
+
     // The scheduler's address as libcups sees it (for messages).
     static std::string serverName();
 

@@ -8,6 +8,10 @@
 #include <sys/wait.h>
 #include <netinet/in.h>
 
+#include <cups/cups.h>
+
+#include <cstdio>
+#include <future>
 #include <memory>
 #include <unistd.h>
 
@@ -340,6 +344,52 @@ TEST_F(CupsSendTest, SpxjobQueuesListsTheCapturePrinter)
     EXPECT_NE(output.find(capture.queue), std::string::npos) << output;
     EXPECT_NE(output.find("socket://127.0.0.1:" + std::to_string(capture.capturePort) + "/?contimeout=5"), std::string::npos)
         << output;
+}
+
+TEST(CupsSpoolerTimeout, SchedulerThatNeverAnswersEndsTheRequestInTime)
+{
+    // A loopback socket that listens but never accepts: the connection is made, the request
+    // goes out, and no answer ever comes.
+    int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 4), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    std::string server = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+
+    struct Result { bool opened, listed; std::string error; std::chrono::milliseconds openTook, listTook; };
+    // libcups keeps its server per thread: the spooler lives in the thread that asks.
+    auto attempt = std::async(std::launch::async, [&] {
+        cupsSetServer(server.c_str());
+        CupsSpooler spooler;
+        spooler.setReplyTimeout(300);
+        Result result{};
+        auto started = std::chrono::steady_clock::now();
+        result.opened = spooler.openQueue("capture");
+        result.error = spooler.lastErrorText();
+        auto opened = std::chrono::steady_clock::now();
+        std::vector<SpoolerQueue> queues;
+        result.listed = spooler.listQueues(queues);
+        auto listed = std::chrono::steady_clock::now();
+        result.openTook = std::chrono::duration_cast<std::chrono::milliseconds>(opened - started);
+        result.listTook = std::chrono::duration_cast<std::chrono::milliseconds>(listed - opened);
+        return result;
+    });
+    if (attempt.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        std::fprintf(stderr, "the spooler still waits for a scheduler that never answers\n");
+        std::_Exit(1);
+    }
+    Result result = attempt.get();
+    EXPECT_FALSE(result.opened);
+    EXPECT_FALSE(result.listed);
+    EXPECT_NE(result.error, "");
+    EXPECT_NE(result.error, "Success") << "the error box would say nothing";
+    EXPECT_LT(result.openTook, std::chrono::seconds(5));
+    EXPECT_LT(result.listTook, std::chrono::seconds(5));
+    ::close(silent);
 }
 
 } // namespace
