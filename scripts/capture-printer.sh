@@ -4,8 +4,9 @@
 #   capture-printer.sh start [DIR]     start cupsd and the capture listener in DIR (default: a new
 #                                      temporary folder); prints the settings for clients
 #   capture-printer.sh stop DIR [--keep-captures]
-#                                      stop both and remove DIR (with --keep-captures only the
-#                                      spooler's own files go; DIR/captures stays)
+#                                      stop both and remove what start made in DIR, and DIR
+#                                      when nothing else is left (with --keep-captures
+#                                      DIR/captures stays)
 #   capture-printer.sh status DIR      exit 0 when the scheduler answers
 #   capture-printer.sh env DIR         print `export CUPS_SERVER=…` and the other settings
 #   capture-printer.sh reset DIR       remove every captured file
@@ -208,11 +209,13 @@ cmd_stop() {
     stop_process "${CUPSD_PID:-}"
     stop_process "${LISTENER_PID:-}"
   fi
+  # Only what start made goes: a folder that held files of its own keeps them.
+  rm -rf "$dir"/{etc,spool,cache,state,log,cups.sock,capture-port,capture-port.tmp,spooler.env}
   if [ "$keep" = "--keep-captures" ]; then
-    rm -rf "$dir"/{etc,spool,cache,state,log,cups.sock,capture-port,spooler.env}
     rm -f "$dir"/captures/*.part
   else
-    rm -rf "$dir"
+    rm -rf "$dir/captures"
+    rmdir "$dir" 2>/dev/null || true
   fi
 }
 
@@ -250,5 +253,5 @@ case "${1:-}" in
   status) shift; cmd_status "$@" ;;
   env) shift; cmd_env "$@" ;;
   reset) shift; cmd_reset "$@" ;;
-  *) sed -n '2,15p' "$0" >&2; exit 2 ;;
+  *) sed -n '2,12p' "$0" >&2; exit 2 ;;
 esac
