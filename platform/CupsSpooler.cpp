@@ -356,8 +356,10 @@ bool CupsSpooler::finishDocument()
     for (;;) {
         int state = s.jobState(message);
         if (state == 0) {
+            // The file is reported as not sent, so the job must not print later: cancel it
+            // while the scheduler can still be reached.
             s.error = requestErrorText(s.http);
-            s.jobId = 0;   // the scheduler holds the whole document; there is nothing half made
+            s.cancelJob();
             return false;
         }
         if (state == kJobCompleted || state == kJobHeld) {

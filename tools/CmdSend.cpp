@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -111,7 +112,8 @@ int send(ToolContext& context)
         return 1;
 
     CupsSpooler spooler;
-    spooler.setCompletionWait(waitSeconds * 1000);
+    // At most a day, which keeps the milliseconds within an int.
+    spooler.setCompletionWait(std::min(waitSeconds, 86400) * 1000);
     // Without option pages, the controls are as the job setup pages leave them after loading the job.
     DocumentSendJob job(doc, dialogs);
     SendLoop loop(spooler, dialogs, context.config.strings, job);
