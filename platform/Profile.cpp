@@ -236,8 +236,9 @@ int Profile::getInt(const std::string& file, const std::string& section, const s
     bool negative = false;
     if (i < value.size() && (value[i] == '-' || value[i] == '+'))
         negative = value[i++] == '-';
+    // A key that is there but holds no number reads as 0, not as the default.
     if (i >= value.size() || !std::isdigit(static_cast<unsigned char>(value[i])))
-        return defaultValue;
+        return 0;
     long long n = 0;
     for (; i < value.size() && std::isdigit(static_cast<unsigned char>(value[i])); ++i)
         n = std::min<long long>(n * 10 + (value[i] - '0'), INT_MAX);

@@ -18,7 +18,8 @@ public:
     static std::string getString(const std::string& file, const std::string& section,
                                  const std::string& key, const std::string& defaultValue,
                                  size_t bufferSize = 0);
-    // Leading optional sign and digits of the value; `defaultValue` when missing or not a number.
+    // Leading optional sign and digits of the value; `defaultValue` when the key is missing,
+    // 0 when it holds no number.
     static int getInt(const std::string& file, const std::string& section, const std::string& key,
                       int defaultValue);
     // Writes one key (creating file and section as needed). Returns false on failure.

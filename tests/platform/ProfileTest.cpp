@@ -64,7 +64,7 @@ TEST_F(ProfileTest, ReadsWithoutRegardToCaseAndFallsBackToDefaults)
     EXPECT_EQ(Profile::getInt(file, "Options", "MenuLock", 7), 1);
     EXPECT_EQ(Profile::getInt(file, "Folders", "TabStops", 7), 12);
     EXPECT_EQ(Profile::getInt(file, "Folders", "Negative", 7), -40);
-    EXPECT_EQ(Profile::getInt(file, "Folders", "Words", 7), 7);
+    EXPECT_EQ(Profile::getInt(file, "Folders", "Words", 7), 0);
     EXPECT_EQ(Profile::getInt(file, "Folders", "Missing", 7), 7);
     EXPECT_EQ(Profile::sectionKeys(file, "folders"),
               (std::vector<std::string> {"Last", "TabStops", "Negative", "Words"}));
