@@ -257,44 +257,47 @@ bool CSpxDoc::SwapExceptionWithNeighbour(int position, int direction)
     return true;
 }
 
-bool CSpxDoc::SetExceptionPaper(int position, int paperPosition)
+bool CSpxDoc::changeException(int position, const std::function<bool(ExceptionRecord&)>& change)
 {
     auto record = GetException(position);
     if (!record)
         return false;
-    if (record->paperPosition() == paperPosition)
-        return true;
-    record->setPaperPosition(int16_t(paperPosition));
-    record->setPaperName(PaperNameAt(paperPosition));
+    if (!change(*record))
+        return true;   // already so: nothing to store, nothing modified
     exceptionList_->Set(position, record->bytes);
     SetModifiedFlag(true);
     return true;
+}
+
+bool CSpxDoc::SetExceptionPaper(int position, int paperPosition)
+{
+    return changeException(position, [&](ExceptionRecord& record) {
+        if (record.paperPosition() == paperPosition)
+            return false;
+        record.setPaperPosition(int16_t(paperPosition));
+        record.setPaperName(PaperNameAt(paperPosition));
+        return true;
+    });
 }
 
 bool CSpxDoc::SetExceptionKind(int position, int kind)
 {
-    auto record = GetException(position);
-    if (!record)
-        return false;
-    if (record->kind() == kind)
+    return changeException(position, [&](ExceptionRecord& record) {
+        if (record.kind() == kind)
+            return false;
+        record.setKind(int16_t(kind));
         return true;
-    record->setKind(int16_t(kind));
-    exceptionList_->Set(position, record->bytes);
-    SetModifiedFlag(true);
-    return true;
+    });
 }
 
 bool CSpxDoc::SetExceptionPageList(int position, const std::string& pageList)
 {
-    auto record = GetException(position);
-    if (!record)
-        return false;
-    if (record->pageList() == pageList.substr(0, 255))
+    return changeException(position, [&](ExceptionRecord& record) {
+        if (record.pageList() == pageList.substr(0, 255))
+            return false;
+        record.setPageList(pageList);
         return true;
-    record->setPageList(pageList);
-    exceptionList_->Set(position, record->bytes);
-    SetModifiedFlag(true);
-    return true;
+    });
 }
 
 } // namespace spx

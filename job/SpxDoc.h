@@ -6,6 +6,7 @@
 // questions through IDialogs.
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -236,6 +237,8 @@ private:
     std::string buildJobFileImage();
     static bool probeDirectoryWritable(const std::string& path);
     void makeCurrent();
+    // Applies `change` to one exception; stores it and marks the job modified when it changed.
+    bool changeException(int position, const std::function<bool(ExceptionRecord&)>& change);
     FileDialogRequest jobFileDialog() const;
     void adoptPath(const std::string& path);
 
