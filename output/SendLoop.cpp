@@ -232,8 +232,25 @@ std::string SendLoop::MakeStagingPath(const std::string& prefix)
 
 void SendLoop::ShowSystemError()
 {
-    std::string text = strings_.text(IdsSpoolerError) + "\n\n" + spooler_.lastErrorText();
-    dialogs_.messageBox(text, MessageIcon::Stop, MessageButtons::Ok);
+    ShowSystemError(spooler_.lastErrorText());
+}
+
+void SendLoop::ShowSystemError(const std::string& text)
+{
+    dialogs_.messageBox(strings_.text(IdsSpoolerError) + "\n\n" + text, MessageIcon::Stop, MessageButtons::Ok);
+}
+
+void SendLoop::confirmPending()
+{
+    if (!hasPending_)
+        return;
+    hasPending_ = false;
+    int result = spooler_.confirmDocument() ? 1 : 0;
+    if (!result)
+        ShowSystemError();
+    ReportFileResult(result, pending_.path);
+    if (outcome_ && pending_.index < outcome_->files.size())
+        outcome_->files[pending_.index].state = result ? SendFileResult::State::Sent : SendFileResult::State::NotSent;
 }
 
 void SendLoop::ReportFileResult(int result, const std::string& path)
@@ -366,8 +383,12 @@ bool SendLoop::StripFileHeader(const std::string& printFile, std::string& fileTo
 
 int SendLoop::SendFile(const std::string& stagingPath, const std::string& printFile, int settingsMode)
 {
+    // Every failure below keeps the spooler's text while the file before is confirmed and
+    // reported first, so that the lines and messages come in the order of the list.
     if (!spooler_.startDocument(baseName(printFile))) {
-        ShowSystemError();
+        std::string error = spooler_.lastErrorText();
+        confirmPending();
+        ShowSystemError(error);
         return 0;
     }
     bool ok = true;
@@ -385,12 +406,23 @@ int SendLoop::SendFile(const std::string& stagingPath, const std::string& printF
         // Half a document never reaches the printer. A spooler that failed says why; a print
         // file that could not be read is reported on the status line only.
         bool spoolerFailed = spoolerFailed_;
+        std::string error = spooler_.lastErrorText();
         spooler_.cancelDocument();
+        confirmPending();
         if (spoolerFailed)
-            ShowSystemError();
+            ShowSystemError(error);
         return 0;
     }
     if (!spooler_.finishDocument()) {
+        std::string error = spooler_.lastErrorText();
+        confirmPending();
+        ShowSystemError(error);
+        return 0;
+    }
+    // The printer has worked on the file before while this one went up: its turn now. This
+    // document is confirmed after the next upload, or at once when no send loop runs.
+    confirmPending();
+    if (!outcome_ && !spooler_.confirmDocument()) {
         ShowSystemError();
         return 0;
     }
@@ -409,6 +441,11 @@ SendOutcome SendLoop::SendJob(const std::string& printerName, int settingsMode, 
         return outcome;
     }
     outcome.queueOpened = true;
+    outcome_ = &outcome;
+    struct OutcomeScope {
+        SendLoop& loop;
+        ~OutcomeScope() { loop.outcome_ = nullptr, loop.hasPending_ = false; }
+    } outcomeScope{*this};
     sending_.store(true);
     for (const std::string& entry : files) {
         if (!sending_.load()) {
@@ -419,6 +456,7 @@ SendOutcome SendLoop::SendJob(const std::string& printerName, int settingsMode, 
         fileResult.listedPath = entry;
         std::string path = entry;
         if (!exists(path)) {
+            confirmPending();   // the line of the file before comes ahead of this dialog
             FileDialogRequest request;
             request.filter = strings_.text(IdsPrintFileFilter);
             request.initialName = path;
@@ -446,6 +484,7 @@ SendOutcome SendLoop::SendJob(const std::string& printerName, int settingsMode, 
         int generated = job_.generate(path, stagingPath, job_.fileLanguage());
         if (generated != 0) {
             ::unlink(stagingPath.c_str());
+            confirmPending();
             dialogs_.messageBox(strings_.text(IdsHeaderFailed), MessageIcon::Stop, MessageButtons::Ok);
             job_.refreshSheet();
             outcome.headerFailed = true;
@@ -454,12 +493,21 @@ SendOutcome SendLoop::SendJob(const std::string& printerName, int settingsMode, 
             sending_.store(false);
             break;
         }
-        int result = SendFile(stagingPath, path, settingsMode);
-        ReportFileResult(result, path);
-        ::unlink(stagingPath.c_str());
-        fileResult.state = result ? SendFileResult::State::Sent : SendFileResult::State::NotSent;
+        // The entry is Sent only once the spooler has confirmed its job.
+        fileResult.state = SendFileResult::State::NotSent;
+        std::size_t index = outcome.files.size();
         outcome.files.push_back(fileResult);
+        int result = SendFile(stagingPath, path, settingsMode);
+        ::unlink(stagingPath.c_str());
+        if (result) {
+            pending_ = {path, index};
+            hasPending_ = true;
+        } else {
+            ReportFileResult(0, path);
+        }
     }
+    // Whatever ended the loop, the last file is confirmed and reported before the queue closes.
+    confirmPending();
     sending_.store(false);
     spooler_.closeQueue();
     removeWorkFolder();

@@ -82,8 +82,12 @@ public:
     SendOutcome SendJob(const std::string& printerName, int settingsMode, const std::vector<std::string>& files);
 
     // One spooler document: the staging file (unless the settings mode is 2) and the print file,
-    // or its copy without its own job header. 1 when both parts went, 0 otherwise. The spooler
-    // must have the queue open.
+    // or its copy without its own job header. 1 when both parts went and the spooler took the
+    // document, 0 otherwise. Within SendJob the document then awaits the spooler's confirmation
+    // while the next file goes up, and the file sent before, still unconfirmed, is confirmed and
+    // reported here once this document's upload has ended (and before any message of its own);
+    // called on its own, the document is confirmed before SendFile returns. The spooler must
+    // have the queue open.
     int SendFile(const std::string& stagingPath, const std::string& printFile, int settingsMode);
     // Writes the file to the started document in blocks of kBlockSize bytes; a leading 0x04 of
     // the file is left out when `dropLeadingCtrlD` is set. False on a file or spooler error, and
@@ -94,8 +98,9 @@ public:
     bool StripFileHeader(const std::string& printFile, std::string& fileToSend);
     // A fresh staging file name in this send's temporary folder (`prefix` "~TM" when empty).
     std::string MakeStagingPath(const std::string& prefix);
-    // The spooler's last error in an error box.
+    // The spooler's last error (or `text`) in an error box.
     void ShowSystemError();
+    void ShowSystemError(const std::string& text);
     // "sent" or "not sent" with the path on the status line.
     void ReportFileResult(int result, const std::string& path);
 
@@ -114,6 +119,15 @@ public:
     static std::string temporaryFolder();
 
 private:
+    // The file whose upload has ended and whose job the spooler has yet to confirm: it is
+    // followed while the next file goes up, and reported once the spooler has judged it.
+    struct PendingFile {
+        std::string path;
+        std::size_t index = 0;   // its entry in the outcome of SendJob
+    };
+    // Confirms and reports the pending file, if any.
+    void confirmPending();
+
     bool ensureWorkFolder();
     void removeWorkFolder();
 
@@ -125,6 +139,9 @@ private:
     bool spoolerFailed_ = false;   // the last CopyFileToPrinter failed at the spooler, not the file
     std::string workFolder_;       // private folder of this send's staging files and copies
     unsigned stagingCounter_ = 0;
+    SendOutcome* outcome_ = nullptr;   // while SendJob runs
+    bool hasPending_ = false;
+    PendingFile pending_;
 };
 
 // Replaces the first "%s" of `pattern` by `argument` ("%%" stands for "%"); the pattern is a

@@ -1,6 +1,7 @@
 // Every libcups call of the program. A submission is checked at every step: the job is created,
-// the document started, every write continued, the document finished with an OK status and the
-// job followed until the printer has it. On any failure the half-made job is cancelled.
+// the document started, every write continued, the document finished with an OK status and, once
+// the caller asks for it, the job followed until the printer has it. On any failure the half-made
+// job is cancelled.
 
 #include "CupsSpooler.h"
 
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <deque>
 #include <thread>
 #include <vector>
 
@@ -54,7 +56,8 @@ int giveUpWaiting(http_t*, void*)
 struct CupsSpooler::State {
     http_t* http = nullptr;
     std::string queue;          // the destination's name, without an instance
-    int jobId = 0;
+    int jobId = 0;              // the job of the document being written
+    std::deque<int> awaiting;   // jobs whose upload has ended, oldest first, not yet confirmed
     bool documentOpen = false;  // the request body of the document is being sent
     std::string error;
     int replyTimeoutMs = 30000;
@@ -103,6 +106,12 @@ struct CupsSpooler::State {
         http = nullptr;
     }
 
+    void cancelJobById(int id)
+    {
+        if (connect())
+            cupsCancelJob2(http, queue.c_str(), id, 0);
+    }
+
     // Removes the job of the current document, whatever state its upload is in.
     void cancelJob()
     {
@@ -115,8 +124,7 @@ struct CupsSpooler::State {
             disconnect();
             documentOpen = false;
         }
-        if (connect())
-            cupsCancelJob2(http, queue.c_str(), jobId, 0);
+        cancelJobById(jobId);
         jobId = 0;
     }
 
@@ -147,11 +155,11 @@ struct CupsSpooler::State {
     }
 
     // The job's state and the printer's last word on it; 0 when the scheduler does not answer.
-    int jobState(std::string& message)
+    int jobState(int id, std::string& message)
     {
         ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
         char uri[HTTP_MAX_URI];
-        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/jobs/%d", jobId);
+        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/jobs/%d", id);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
         static const char* const wanted[] = {"job-state", "job-state-reasons", "job-printer-state-message"};
@@ -270,6 +278,9 @@ void CupsSpooler::closeQueue()
 {
     State& s = *state_;
     s.cancelJob();
+    // No job is left unfollowed: one whose state cannot be learned is cancelled.
+    while (!s.awaiting.empty())
+        confirmDocument();
     s.disconnect();
     s.queue.clear();
 }
@@ -342,10 +353,27 @@ bool CupsSpooler::finishDocument()
         s.cancelJob();
         return false;
     }
-    if (completionWaitMs_ <= 0) {
-        s.jobId = 0;
+    // Without a waiting time the scheduler's answer alone judges the document.
+    if (completionWaitMs_ > 0)
+        s.awaiting.push_back(s.jobId);
+    s.jobId = 0;
+    return true;
+}
+
+bool CupsSpooler::confirmDocument()
+{
+    State& s = *state_;
+    if (s.awaiting.empty())
         return true;
+    if (s.documentOpen) {
+        // The connection carries a request body: no other request can go on it now.
+        s.error = std::strerror(EBUSY);
+        return false;
     }
+    int id = s.awaiting.front();
+    s.awaiting.pop_front();
+    if (!s.connect())
+        return false;
 
     // Follow the job until the printer has taken it: every millisecond at first, as a local
     // printer has a small job within a few, then less and less often.
@@ -354,29 +382,24 @@ bool CupsSpooler::finishDocument()
     auto pause = std::chrono::milliseconds(1);
     std::string message;
     for (;;) {
-        int state = s.jobState(message);
+        int state = s.jobState(id, message);
         if (state == 0) {
             // The file is reported as not sent, so the job must not print later: cancel it
             // while the scheduler can still be reached.
             s.error = requestErrorText(s.http);
-            s.cancelJob();
+            s.cancelJobById(id);
             return false;
         }
-        if (state == kJobCompleted || state == kJobHeld) {
-            // A held job waits, whole, for its release at the printer.
-            s.jobId = 0;
+        // A held job waits, whole, for its release at the printer.
+        if (state == kJobCompleted || state == kJobHeld)
             return true;
-        }
         if (state == kJobCanceled || state == kJobAborted) {
             s.error = message.empty() ? std::string(ippEnumString("job-state", state)) : message;
-            s.jobId = 0;
             return false;
         }
         // Pending, processing and stopped jobs are still on their way.
-        if (std::chrono::steady_clock::now() >= deadline) {
-            s.jobId = 0;
+        if (std::chrono::steady_clock::now() >= deadline)
             return true;
-        }
         std::this_thread::sleep_for(pause);
         if (std::chrono::steady_clock::now() > started + std::chrono::milliseconds(200))
             pause = std::min(pause * 2, std::chrono::milliseconds(10));

@@ -22,12 +22,13 @@ public:
     bool startDocument(const std::string& documentName) override;
     bool write(const void* data, std::size_t count) override;
     bool finishDocument() override;
+    bool confirmDocument() override;
     void cancelDocument() override;
     std::string lastErrorText() const override;
 
-    // How long finishDocument waits for the printer to take the job (milliseconds). A job that
+    // How long confirmDocument waits for the printer to take a job (milliseconds). A job that
     // is still queued or printing when the time is up counts as handed over; 0 does not wait
-    // and judges the document by the scheduler's answer alone.
+    // and judges every document by the scheduler's answer to its upload alone.
     void setCompletionWait(int milliseconds) { completionWaitMs_ = milliseconds; }
 
     // How long the scheduler may stay silent, when connecting or in the middle of a request,

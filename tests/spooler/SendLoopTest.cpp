@@ -270,6 +270,136 @@ TEST_F(SendLoopTest, SpoolerFailuresCancelTheDocumentAndTheNextFileStillGoes)
     }
 }
 
+// Status lines, message boxes and file dialogs in the order the operator sees them.
+class OrderedDialogs : public ScriptedDialogs {
+public:
+    MessageAnswer messageBox(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                             const std::string& caption = {}) override
+    {
+        seen.push_back("box " + text);
+        return ScriptedDialogs::messageBox(text, icon, buttons, caption);
+    }
+    FileDialogResult openFileName(const FileDialogRequest& request) override
+    {
+        seen.push_back("locate " + request.initialName);
+        return ScriptedDialogs::openFileName(request);
+    }
+    void statusText(const std::string& text) override
+    {
+        seen.push_back(text);
+        ScriptedDialogs::statusText(text);
+    }
+    std::vector<std::string> seen;
+};
+
+TEST_F(SendLoopTest, JobAbortedAfterItsUploadIsNotSentAndTheOthersAreReportedInOrder)
+{
+    spooler.abortAfterUploadOf = 1;
+    std::string first = folders.file("1.prn", "one");
+    std::string second = folders.file("2.prn", "two");
+    std::string third = folders.file("3.prn", "three");
+    SendOutcome outcome = loop.SendJob("capture", 0, {first, second, third});
+
+    EXPECT_EQ(dialogs.statusTexts, (std::vector<std::string>{statusFor(IdsFileSent, first), statusFor(IdsFileNotSent, second),
+                                                             statusFor(IdsFileSent, third)}));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, strings.text(IdsSpoolerError) + "\n\n" + spooler.abortText);
+    ASSERT_EQ(outcome.files.size(), 3u);
+    EXPECT_EQ(outcome.files[0].state, State::Sent);
+    EXPECT_EQ(outcome.files[1].state, State::NotSent);
+    EXPECT_EQ(outcome.files[2].state, State::Sent);
+    EXPECT_EQ(outcome.sentCount(), 2u);
+    // Each job is followed while the next one goes up, and the last before the queue closes.
+    EXPECT_EQ(spooler.events, (std::vector<std::string>{"start 0", "finish 0", "start 1", "finish 1", "confirm 0", "start 2",
+                                                        "finish 2", "confirm 1", "confirm 2", "close"}));
+    EXPECT_EQ(spooler.misplacedConfirms, 0);
+    EXPECT_EQ(spooler.confirmedByClose, 0);
+    EXPECT_TRUE(folders.tempEntries().empty());
+}
+
+TEST_F(SendLoopTest, FileWaitingForConfirmationIsReportedBeforeWhateverStopsOrFailsNext)
+{
+    enum Case { StartFails, WriteFails, FinishFails, Unreadable, Missing, GeneratorFails, Cancelled, AbortedLast };
+    for (int which = StartFails; which <= AbortedLast; ++which) {
+        FakeSpooler faulty;
+        OrderedDialogs ordered;
+        SimpleJob simpleJob;
+        SendLoop sender(faulty, ordered, strings, simpleJob);
+        std::string first = folders.file("first.prn", "first");
+        std::string second = folders.file("second.prn", std::string(5000, 's'));
+        std::string error = strings.text(IdsSpoolerError) + "\n\n";
+        std::string unreadable = folders.files + "/folder.prn";
+        std::filesystem::create_directories(unreadable);
+        std::vector<std::string> expected{statusFor(IdsFileSent, first)};
+        switch (which) {
+        case StartFails:
+            faulty.failStartOf = 1;
+            expected.push_back("box " + error + faulty.failureText);
+            expected.push_back(statusFor(IdsFileNotSent, second));
+            break;
+        case WriteFails:
+            faulty.failWriteOf = 1, faulty.failWriteAfter = 100;
+            expected.push_back("box " + error + faulty.failureText);
+            expected.push_back(statusFor(IdsFileNotSent, second));
+            break;
+        case FinishFails:
+            faulty.failFinishOf = 1;
+            expected.push_back("box " + error + faulty.failureText);
+            expected.push_back(statusFor(IdsFileNotSent, second));
+            break;
+        case Unreadable:
+            second = unreadable;
+            expected.push_back(statusFor(IdsFileNotSent, second));
+            break;
+        case Missing:
+            second = folders.files + "/missing.prn";
+            ordered.setNextFileDialogCancelled();
+            expected.push_back("locate " + second);
+            break;
+        case GeneratorFails:
+            simpleJob.failAtCall = 1, simpleJob.failResult = 4;
+            expected.push_back("box " + strings.text(IdsHeaderFailed));
+            break;
+        case Cancelled:
+            simpleJob.beforeFile = [&](int call) {
+                if (call == 0)
+                    sender.cancel();   // while the first file goes up
+            };
+            break;
+        case AbortedLast:
+            faulty.abortAfterUploadOf = 1;
+            expected.push_back("box " + error + faulty.abortText);
+            expected.push_back(statusFor(IdsFileNotSent, second));
+            break;
+        }
+        sender.SendJob("capture", 0, {first, second});
+        EXPECT_EQ(ordered.seen, expected) << which;
+        EXPECT_EQ(faulty.awaitingCount(), 0u) << which;
+        EXPECT_EQ(faulty.confirmedByClose, 0) << which;
+        EXPECT_EQ(faulty.misplacedConfirms, 0) << which;
+        ASSERT_FALSE(faulty.documents.empty()) << which;
+        EXPECT_EQ(faulty.documents[0].state, FakeSpooler::Document::State::Finished) << which;
+        for (const auto& document : faulty.documents)
+            EXPECT_NE(document.state, FakeSpooler::Document::State::Open) << which;
+        EXPECT_TRUE(folders.tempEntries().empty()) << which;
+    }
+}
+
+TEST_F(SendLoopTest, SendFileOnItsOwnConfirmsItsDocument)
+{
+    spooler.abortAfterUploadOf = 0;
+    ASSERT_TRUE(spooler.openQueue("capture"));
+    std::string staging = loop.MakeStagingPath("");
+    EXPECT_EQ(loop.SendFile(staging, folders.file("1.prn", "one"), kSettingsModeNoHeader), 0);
+    EXPECT_EQ(spooler.documents[0].state, FakeSpooler::Document::State::Aborted);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, strings.text(IdsSpoolerError) + "\n\n" + spooler.abortText);
+    EXPECT_EQ(loop.SendFile(staging, folders.file("2.prn", "two"), kSettingsModeNoHeader), 1);
+    EXPECT_EQ(spooler.documents[1].state, FakeSpooler::Document::State::Finished);
+    spooler.closeQueue();
+    EXPECT_EQ(spooler.confirmedByClose, 0);
+}
+
 TEST_F(SendLoopTest, UnreadablePrintFileIsNotSentAndTheNextGoes)
 {
     // A folder passes the existence check but cannot be read as a file.
