@@ -112,7 +112,8 @@ int send(ToolContext& context)
         return 1;
 
     CupsSpooler spooler;
-    // At most a day, which keeps the milliseconds within an int.
+    // --wait: the longest wait for the printer to confirm one job (each is followed while the
+    // next file goes up); at most a day, which keeps the milliseconds within an int.
     spooler.setCompletionWait(std::min(waitSeconds, 86400) * 1000);
     // Without option pages, the controls are as the job setup pages leave them after loading the job.
     DocumentSendJob job(doc, dialogs);
