@@ -29,24 +29,4 @@ bool CColorMappingPage::LoadFromDocument()
     return true;
 }
 
-bool CColorMappingPage::QueryLeave()
-{
-    return true;
-}
-
-bool CColorMappingPage::HasEditSelection()
-{
-    return false;
-}
-
-IPaperSource* CColorMappingPage::GetPaperSource()
-{
-    return nullptr;
-}
-
-int CColorMappingPage::GetFocusControlId()
-{
-    return CQPropertyPage::GetFocusControlId();
-}
-
 } // namespace spx::gui

@@ -32,27 +32,9 @@ bool CCustomOptionsPage::LoadFromDocument()
     return true;
 }
 
-bool CCustomOptionsPage::QueryLeave()
-{
-    return true;
-}
-
 bool CCustomOptionsPage::HasEditSelection()
 {
-    for (int id : {1056, 1016})
-        if (QWidget* edit = GetDlgItem(id); edit && EditHasSelection(edit))
-            return true;
-    return false;
-}
-
-IPaperSource* CCustomOptionsPage::GetPaperSource()
-{
-    return nullptr;
-}
-
-int CCustomOptionsPage::GetFocusControlId()
-{
-    return CQPropertyPage::GetFocusControlId();
+    return AnyEditHasSelection({1056, 1016});
 }
 
 } // namespace spx::gui

@@ -32,27 +32,9 @@ bool CFileSelectPage::LoadFromDocument()
     return true;
 }
 
-bool CFileSelectPage::QueryLeave()
-{
-    return true;
-}
-
 bool CFileSelectPage::HasEditSelection()
 {
-    for (int id : {1156})
-        if (QWidget* edit = GetDlgItem(id); edit && EditHasSelection(edit))
-            return true;
-    return false;
-}
-
-IPaperSource* CFileSelectPage::GetPaperSource()
-{
-    return nullptr;
-}
-
-int CFileSelectPage::GetFocusControlId()
-{
-    return CQPropertyPage::GetFocusControlId();
+    return AnyEditHasSelection({1156});
 }
 
 bool CFileSelectPage::AddFile(const QString&, bool)

@@ -15,10 +15,7 @@ public:
 
     bool SaveToDocument() override;
     bool LoadFromDocument() override;
-    bool QueryLeave() override;
     bool HasEditSelection() override;
-    IPaperSource* GetPaperSource() override;
-    int GetFocusControlId() override;
     bool OnInitDialog() override;
 
     // Adds a print file to the job's file list (the drop handler uses it too); false when the

@@ -35,27 +35,14 @@ bool CJobSetup2Page::LoadFromDocument()
     return true;
 }
 
-bool CJobSetup2Page::QueryLeave()
-{
-    return true;
-}
-
 bool CJobSetup2Page::HasEditSelection()
 {
-    for (int id : {1040, 1041, 1075, 1074})
-        if (QWidget* edit = GetDlgItem(id); edit && EditHasSelection(edit))
-            return true;
-    return false;
+    return AnyEditHasSelection({1040, 1041, 1075, 1074});
 }
 
 IPaperSource* CJobSetup2Page::GetPaperSource()
 {
     return paperSource_.get();
-}
-
-int CJobSetup2Page::GetFocusControlId()
-{
-    return CQPropertyPage::GetFocusControlId();
 }
 
 } // namespace spx::gui

@@ -18,10 +18,8 @@ public:
 
     bool SaveToDocument() override;
     bool LoadFromDocument() override;
-    bool QueryLeave() override;
     bool HasEditSelection() override;
     IPaperSource* GetPaperSource() override;
-    int GetFocusControlId() override;
     bool OnInitDialog() override;
 
     // The two job setup pages know each other (set by the view once both exist).

@@ -35,27 +35,14 @@ bool CJobSetupPage::LoadFromDocument()
     return true;
 }
 
-bool CJobSetupPage::QueryLeave()
-{
-    return true;
-}
-
 bool CJobSetupPage::HasEditSelection()
 {
-    for (int id : {2612, 1084, 1085, 1064, 1062})
-        if (QWidget* edit = GetDlgItem(id); edit && EditHasSelection(edit))
-            return true;
-    return false;
+    return AnyEditHasSelection({2612, 1084, 1085, 1064, 1062});
 }
 
 IPaperSource* CJobSetupPage::GetPaperSource()
 {
     return paperSource_.get();
-}
-
-int CJobSetupPage::GetFocusControlId()
-{
-    return CQPropertyPage::GetFocusControlId();
 }
 
 } // namespace spx::gui

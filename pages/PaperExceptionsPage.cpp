@@ -32,27 +32,9 @@ bool CPaperExceptionsPage::LoadFromDocument()
     return true;
 }
 
-bool CPaperExceptionsPage::QueryLeave()
-{
-    return true;
-}
-
 bool CPaperExceptionsPage::HasEditSelection()
 {
-    for (int id : {1031})
-        if (QWidget* edit = GetDlgItem(id); edit && EditHasSelection(edit))
-            return true;
-    return false;
-}
-
-IPaperSource* CPaperExceptionsPage::GetPaperSource()
-{
-    return nullptr;
-}
-
-int CPaperExceptionsPage::GetFocusControlId()
-{
-    return CQPropertyPage::GetFocusControlId();
+    return AnyEditHasSelection({1031});
 }
 
 } // namespace spx::gui

@@ -32,27 +32,9 @@ bool CPrinterSelectPage::LoadFromDocument()
     return true;
 }
 
-bool CPrinterSelectPage::QueryLeave()
-{
-    return true;
-}
-
 bool CPrinterSelectPage::HasEditSelection()
 {
-    for (int id : {1072, 1073})
-        if (QWidget* edit = GetDlgItem(id); edit && EditHasSelection(edit))
-            return true;
-    return false;
-}
-
-IPaperSource* CPrinterSelectPage::GetPaperSource()
-{
-    return nullptr;
-}
-
-int CPrinterSelectPage::GetFocusControlId()
-{
-    return CQPropertyPage::GetFocusControlId();
+    return AnyEditHasSelection({1072, 1073});
 }
 
 } // namespace spx::gui

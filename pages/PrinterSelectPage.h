@@ -15,10 +15,7 @@ public:
 
     bool SaveToDocument() override;
     bool LoadFromDocument() override;
-    bool QueryLeave() override;
     bool HasEditSelection() override;
-    IPaperSource* GetPaperSource() override;
-    int GetFocusControlId() override;
     bool OnInitDialog() override;
 };
 

@@ -140,6 +140,14 @@ bool CQPropertyPage::OnKillActive()
     return sheet_->QueryLeavePage(sheet_->GetActiveIndex());
 }
 
+bool CQPropertyPage::AnyEditHasSelection(std::initializer_list<int> ids) const
+{
+    for (int id : ids)
+        if (QWidget* edit = GetDlgItem(id); edit && EditHasSelection(edit))
+            return true;
+    return false;
+}
+
 bool CQPropertyPage::EditHasSelection(const QWidget* edit)
 {
     int start = -1, end = -1;

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <initializer_list>
 // CQPropertyPage: the base of the seven option pages. A page is created empty; the sheet gives
 // it its window (the controls of its dialog template) the first time it is activated, and the
 // page then runs OnInitDialog. Controls are found by their numeric id, as the templates and
@@ -68,6 +70,8 @@ public:
     // True when an edit control holds a selection as the Edit menu counts it: the selection
     // ends past the second character and starts before it ends.
     static bool EditHasSelection(const QWidget* edit);
+    // True when one of the page's edit controls with these ids has a selection.
+    bool AnyEditHasSelection(std::initializer_list<int> ids) const;
 
     int templateId() const { return templateId_; }
     CSpxDoc* document() const { return document_; }
