@@ -72,12 +72,15 @@ ParsedDefinition parseDefinition(const std::string& value)
     return d;
 }
 
-// Commas would break the six-field format; they are written as semicolons.
+// Commas would break the six-field format and line breaks the file: they are written as
+// semicolons and spaces.
 std::string withoutCommas(std::string text)
 {
     for (char& c : text)
         if (c == ',')
             c = ';';
+        else if (c == '\r' || c == '\n')
+            c = ' ';
     return text;
 }
 } // namespace
@@ -177,31 +180,30 @@ void PaperCatalogue::SelectMainPaper(int position) { doc_.SetPaperIndex(position
 
 bool PaperCatalogue::SavePaperCatalogue()
 {
-    const std::string file = path();
     const StringTable& s = doc_.strings();
-    const std::string section = s.text(IdsPaperSection);
-    if (!Profile::deleteSection(file, section)) {
-        doc_.dialogs().messageBox(s.text(IdsCatalogueWriteFailed) + s.text(IdsPaperDefinitionsFile)
-                                      + s.text(IdsCatalogueWriteFailedEnd),
-                                  MessageIcon::Stop, MessageButtons::Ok);
-        return false;
-    }
     const RecordArray& papers = doc_.paperList();
-    if (!Profile::writeString(file, section, s.text(IdsPaperCountKey), std::to_string(papers.Count()))
-        || !Profile::writeString(file, section, s.text(IdsMainPaperKey), std::to_string(mainPosition())))
-        return false;
+    std::vector<std::pair<std::string, std::string>> entries = {
+        {s.text(IdsPaperCountKey), std::to_string(papers.Count())},
+        {s.text(IdsMainPaperKey), std::to_string(mainPosition())},
+    };
     for (int position = 1; position <= papers.Count(); ++position) {
         PaperRecord record;
         papers.Get(position, record.bytes);
         char key[32];
         std::snprintf(key, sizeof key, "PaperDef%d", position - 1);
-        const std::string value = withoutCommas(ansiToUtf8(record.name())) + "," + std::to_string(record.sizeCode()) + ","
-                                  + withoutCommas(ansiToUtf8(record.attribute(1))) + ","
-                                  + withoutCommas(ansiToUtf8(record.attribute(2))) + ","
-                                  + withoutCommas(ansiToUtf8(record.attribute(3))) + ","
-                                  + std::to_string(record.singleSided());
-        if (!Profile::writeString(file, section, key, value))
-            return false;
+        entries.emplace_back(key, withoutCommas(ansiToUtf8(record.name())) + "," + std::to_string(record.sizeCode()) + ","
+                                      + withoutCommas(ansiToUtf8(record.attribute(1))) + ","
+                                      + withoutCommas(ansiToUtf8(record.attribute(2))) + ","
+                                      + withoutCommas(ansiToUtf8(record.attribute(3))) + ","
+                                      + std::to_string(record.singleSided()));
+    }
+    // The old section goes and the new one comes in one write of the file: a failure leaves the
+    // catalogue as it was instead of a part of it.
+    if (!Profile::writeStrings(path(), s.text(IdsPaperSection), entries, true)) {
+        doc_.dialogs().messageBox(s.text(IdsCatalogueWriteFailed) + s.text(IdsPaperDefinitionsFile)
+                                      + s.text(IdsCatalogueWriteFailedEnd),
+                                  MessageIcon::Stop, MessageButtons::Ok);
+        return false;
     }
     return true;
 }
@@ -213,15 +215,12 @@ bool PaperCatalogue::SaveValueList(int list)
     const auto& values = doc_.nameLists()[size_t(list)];
     if (values.empty())
         return false;
-    const std::string file = path();
     const std::string section = sectionName(list);
-    if (!Profile::writeString(file, section, "Num" + section, std::to_string(values.size())))
-        return false;
     const std::string keyStem = section.substr(0, section.size() - 1);
+    std::vector<std::pair<std::string, std::string>> entries = {{"Num" + section, std::to_string(values.size())}};
     for (size_t i = 0; i < values.size(); ++i)
-        if (!Profile::writeString(file, section, keyStem + std::to_string(i), withoutCommas(values[i])))
-            return false;
-    return true;
+        entries.emplace_back(keyStem + std::to_string(i), withoutCommas(values[i]));
+    return Profile::writeStrings(path(), section, entries);
 }
 
 void PaperCatalogue::RemovePaperAt(int position)

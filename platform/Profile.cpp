@@ -245,33 +245,65 @@ int Profile::getInt(const std::string& file, const std::string& section, const s
     return int(negative ? -n : n);
 }
 
+namespace {
+// Anything that would break the line structure, or could not be read back as the same section
+// and key, is refused rather than written.
+bool writable(const std::string& section, const std::string& key, const std::string& value)
+{
+    auto breaksLine = [](const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; };
+    return !(section.empty() || key.empty() || breaksLine(section) || breaksLine(key) || breaksLine(value)
+             || section.find(']') != std::string::npos || key.find('=') != std::string::npos
+             || trim(section) != section || trim(key) != key || key[0] == ';' || key[0] == '#' || key[0] == '[');
+}
+
+// Sets one key inside an existing section: in place when it is there, else after the section's
+// last non-blank line.
+void setKey(IniLines& ini, const std::string& section, const std::string& key, const std::string& value)
+{
+    auto range = ini.section(section);
+    const std::string line = key + "=" + value;
+    if (size_t at = ini.findKey(range, key, nullptr); at != std::string::npos) {
+        ini.lines[at] = line;
+        return;
+    }
+    size_t insertAt = range.second;
+    while (insertAt > range.first && trim(ini.lines[insertAt - 1]).empty())
+        --insertAt;
+    ini.lines.insert(ini.lines.begin() + long(insertAt), line);
+}
+} // namespace
+
 bool Profile::writeString(const std::string& file, const std::string& section, const std::string& key,
                           const std::string& value)
 {
-    // Anything that would break the line structure, or could not be read back as the same
-    // section and key, is refused rather than written.
-    auto breaksLine = [](const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; };
-    if (section.empty() || key.empty() || breaksLine(section) || breaksLine(key) || breaksLine(value)
-        || section.find(']') != std::string::npos || key.find('=') != std::string::npos
-        || trim(section) != section || trim(key) != key || key[0] == ';' || key[0] == '#' || key[0] == '[')
-        return false;
+    return writeStrings(file, section, {{key, value}}, false);
+}
+
+bool Profile::writeStrings(const std::string& file, const std::string& section,
+                           const std::vector<std::pair<std::string, std::string>>& entries, bool replaceSection)
+{
+    for (const auto& [key, value] : entries)
+        if (!writable(section, key, value))
+            return false;
     IniLines ini;
     loadIni(file, ini);
     auto range = ini.section(section);
-    std::string line = key + "=" + value;
     if (range.first == std::string::npos) {
         if (!ini.lines.empty() && !trim(ini.lines.back()).empty())
             ini.lines.push_back("");
         ini.lines.push_back("[" + section + "]");
-        ini.lines.push_back(line);
-    } else if (size_t at = ini.findKey(range, key, nullptr); at != std::string::npos) {
-        ini.lines[at] = line;
+        for (const auto& [key, value] : entries)
+            ini.lines.push_back(key + "=" + value);
     } else {
-        // After the section's last non-blank line.
-        size_t insertAt = range.second;
-        while (insertAt > range.first && trim(ini.lines[insertAt - 1]).empty())
-            --insertAt;
-        ini.lines.insert(ini.lines.begin() + long(insertAt), line);
+        if (replaceSection) {
+            // The section keeps its place in the file; its body is what the caller gives.
+            const bool sectionFollows = range.second < ini.lines.size();
+            ini.lines.erase(ini.lines.begin() + long(range.first), ini.lines.begin() + long(range.second));
+            if (sectionFollows)
+                ini.lines.insert(ini.lines.begin() + long(range.first), "");
+        }
+        for (const auto& [key, value] : entries)
+            setKey(ini, section, key, value);
     }
     return writeFileAtomically(file, ini.text()) == 0;
 }

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace spx {
@@ -25,6 +26,11 @@ public:
     // Writes one key (creating file and section as needed). Returns false on failure.
     static bool writeString(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value);
+    // Several keys of one section in one atomic write: all are written or none. With
+    // `replaceSection` the section's old keys go first, so it holds exactly these.
+    static bool writeStrings(const std::string& file, const std::string& section,
+                             const std::vector<std::pair<std::string, std::string>>& entries,
+                             bool replaceSection = false);
     static bool deleteKey(const std::string& file, const std::string& section, const std::string& key);
     static bool deleteSection(const std::string& file, const std::string& section);
     static std::vector<std::string> sectionKeys(const std::string& file, const std::string& section);

@@ -149,3 +149,39 @@ TEST_F(CatalogueTest, RemovingAPaperRenumbersWhatPointsPastIt)
 
 } // namespace
 } // namespace spx::test
+
+namespace spx::test {
+namespace {
+
+TEST_F(CatalogueTest, AFailedSaveLeavesTheWholeCatalogueAsItWas)
+{
+    CSpxDoc& d = newDocument();
+    const std::string before = readFile(path("papers.ini"));
+    d.paperList().RemoveAt(5);
+    setAtomicWriteFailureForTesting(100, EIO);
+    EXPECT_FALSE(PaperCatalogue(d).SavePaperCatalogue());
+    setAtomicWriteFailureForTesting(-1, 0);
+    EXPECT_EQ(readFile(path("papers.ini")), before);
+    EXPECT_NE(dialogs.shown.back().text.find(config.strings.text(IdsCatalogueWriteFailedEnd)), std::string::npos);
+}
+
+TEST_F(CatalogueTest, ALargeCatalogueSavesInPlaceAndReadsBack)
+{
+    CSpxDoc& d = newDocument();
+    PaperRecord record = paperAt(d, 2);
+    for (int i = 0; i < 500; ++i) {
+        record.setName("Stock " + std::to_string(i) + "\nline");   // a line break cannot enter the file
+        d.paperList().Append(record.bytes);
+    }
+    ASSERT_TRUE(PaperCatalogue(d).SavePaperCatalogue());
+    const std::string text = readFile(path("papers.ini"));
+    EXPECT_LT(text.find("[Papers]"), text.find("[Sizes]"));   // the section kept its place
+
+    CSpxDoc again(config, dialogs);
+    ASSERT_EQ(again.PaperCount(), 519);
+    EXPECT_EQ(again.PaperNameAt(519), "Stock 499 line");
+    EXPECT_EQ(again.nameLists()[2].size(), d.nameLists()[2].size());
+}
+
+} // namespace
+} // namespace spx::test
