@@ -164,6 +164,24 @@ std::string CPoolStringList::GetString(int position)
     return std::string(reinterpret_cast<const char*>(data + offset + 2), readU16(data + offset));
 }
 
+namespace {
+// Byte offset of the entry at a 1-based position in a packed block, count + 1 included (the
+// end), without the read cursor: for edits that rewrite the block.
+size_t packedOffset(const uint8_t* data, int position)
+{
+    size_t offset = 2;
+    for (int at = 1; at < position; ++at)
+        offset += 2 + readU16(data + offset);
+    return offset;
+}
+
+void storeCount(std::string& bytes, int count)
+{
+    bytes[0] = char(count & 0xFF);
+    bytes[1] = char((count >> 8) & 0xFF);
+}
+} // namespace
+
 bool CPoolStringList::InsertAt(int position, const std::string& text)
 {
     const int count = Count();
@@ -171,15 +189,12 @@ bool CPoolStringList::InsertAt(int position, const std::string& text)
         return false;
     std::string bytes = blockBytes();
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    size_t offset = 2;
-    for (int at = 1; at < position; ++at)
-        offset += 2 + readU16(data + offset);
+    const size_t offset = packedOffset(data, position);
     std::string entry;
     appendU16(entry, uint32_t(text.size()));
     entry += text;
     bytes.insert(offset, entry);
-    bytes[0] = char((count + 1) & 0xFF);
-    bytes[1] = char(((count + 1) >> 8) & 0xFF);
+    storeCount(bytes, count + 1);
     return replaceBlock(bytes);
 }
 
@@ -192,12 +207,9 @@ bool CPoolStringList::RemoveAt(int position)
         return false;
     std::string bytes = blockBytes();
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    size_t offset = 2;
-    for (int at = 1; at < position; ++at)
-        offset += 2 + readU16(data + offset);
+    const size_t offset = packedOffset(data, position);
     bytes.erase(offset, 2 + size_t(readU16(data + offset)));
-    bytes[0] = char((count - 1) & 0xFF);
-    bytes[1] = char(((count - 1) >> 8) & 0xFF);
+    storeCount(bytes, count - 1);
     return replaceBlock(bytes);
 }
 
