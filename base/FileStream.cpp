@@ -214,11 +214,19 @@ bool CFileStream::Open()
     case FileOpenWrite: flags = O_WRONLY; break;
     case FileOpenReadWriteExclusive:
     case FileOpenReadWriteShared: flags = O_RDWR; break;
+    case FileOpenReplace: flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW; break;
     default: break;
     }
-    int fd = ::open(path_.c_str(), flags | O_CLOEXEC);
+    // Non-blocking until the guard has seen the file: opening a FIFO without a writer would wait.
+    if (regularFilesOnly)
+        flags |= O_NONBLOCK;
+    int fd = ::open(path_.c_str(), flags | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd < 0) {
         lastError = FileNotOpen;
+        return false;
+    }
+    if (!guardOpened(fd)) {
+        ::close(fd);
         return false;
     }
     // Sharing among the program's own opens: the exclusive mode keeps every other open out,
@@ -230,7 +238,33 @@ bool CFileStream::Open()
         return false;
     }
     fd_ = fd;
+    streamed_ = 0;
     lastError = FileOk;
+    return true;
+}
+
+bool CFileStream::guardOpened(int fd)
+{
+    if (!regularFilesOnly && sizeLimit <= 0)
+        return true;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        lastError = FileNotOpen;
+        return false;
+    }
+    if (regularFilesOnly && !S_ISREG(st.st_mode)) {
+        lastError = FileNotRegular;
+        return false;
+    }
+    if (sizeLimit > 0 && S_ISREG(st.st_mode) && st.st_size > sizeLimit) {
+        lastError = FileTooLarge;
+        return false;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ((status & O_NONBLOCK) && ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)) {
+        lastError = FileNotOpen;
+        return false;
+    }
     return true;
 }
 
@@ -240,6 +274,7 @@ bool CFileStream::Close()
         ::close(fd_);
         fd_ = -1;
     }
+    streamed_ = 0;
     lastError = FileOk;
     return true;
 }
@@ -336,24 +371,91 @@ bool CFileStream::readyForTransfer(const void* buffer, int64_t& count)
     return true;
 }
 
+int64_t CFileStream::roomUnderLimit(int64_t count)
+{
+    if (sizeLimit <= 0)
+        return count;
+    off_t here = ::lseek(fd_, 0, SEEK_CUR);
+    const int64_t position = here < 0 ? streamed_ : int64_t(here);
+    return std::clamp<int64_t>(sizeLimit - position, 0, count);
+}
+
+bool CFileStream::moreToRead()
+{
+    char probe;
+    if (retryRead(fd_, &probe, 1) != 1)
+        return false;
+    if (::lseek(fd_, -1, SEEK_CUR) < 0)
+        ++streamed_;   // a stream cannot give the byte back; it is past the limit anyway
+    return true;
+}
+
+bool CFileStream::readFully(char* out, int64_t wanted, int64_t& got)
+{
+    got = 0;
+    while (got < wanted) {
+        size_t piece = size_t(std::min<int64_t>(wanted - got, INT_MAX));
+        ssize_t n = retryRead(fd_, out + got, piece);
+        if (n < 0) {
+            streamed_ += got;
+            return false;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    streamed_ += got;
+    return true;
+}
+
 bool CFileStream::Read(void* buffer, int64_t& count)
 {
     if (!readyForTransfer(buffer, count))
         return false;
-    const int64_t wanted = count;
+    const int64_t wanted = roomUnderLimit(count);
     int64_t got = 0;
-    while (got < wanted) {
-        size_t piece = size_t(std::min<int64_t>(wanted - got, INT_MAX));
-        ssize_t n = retryRead(fd_, static_cast<char*>(buffer) + got, piece);
-        if (n <= 0)
-            break;
-        got += n;
-    }
+    const bool readable = readFully(static_cast<char*>(buffer), wanted, got);
+    const bool clipped = wanted < count;
     count = got;
-    if (got == 0 && wanted > 0) {
+    if (readable && clipped && got == wanted && moreToRead()) {
+        lastError = FileTooLarge;
+        return false;
+    }
+    if (got == 0 && (wanted > 0 || clipped)) {
         lastError = FileIoError;
         return false;
     }
+    lastError = FileOk;
+    return true;
+}
+
+bool CFileStream::ReadToEnd(std::string& out)
+{
+    if (!isOpen()) {
+        lastError = FileNotOpen;
+        return false;
+    }
+    std::string rest;
+    char block[64 * 1024];
+    for (;;) {
+        const int64_t wanted = roomUnderLimit(int64_t(sizeof block));
+        int64_t got = 0;
+        if (!readFully(block, wanted, got)) {
+            lastError = FileIoError;
+            return false;
+        }
+        rest.append(block, size_t(got));
+        if (got < wanted)
+            break;   // the end of the file
+        if (wanted < int64_t(sizeof block)) {
+            if (moreToRead()) {
+                lastError = FileTooLarge;
+                return false;
+            }
+            break;
+        }
+    }
+    out += rest;
     lastError = FileOk;
     return true;
 }
@@ -363,7 +465,7 @@ bool CFileStream::ReadUntil(void* buffer, int64_t& count, char delimiter)
     if (!readyForTransfer(buffer, count))
         return false;
     char* out = static_cast<char*>(buffer);
-    const int64_t wanted = count;
+    const int64_t wanted = roomUnderLimit(count);
     int64_t got = 0;
     while (got < wanted) {
         int64_t piece = std::min(wanted - got, kReadUntilPiece);
@@ -379,13 +481,21 @@ bool CFileStream::ReadUntil(void* buffer, int64_t& count, char delimiter)
                 return false;
             }
             count = got + used;
+            streamed_ += count;
             lastError = FileOk;
             return true;
         }
         got += n;
     }
+    streamed_ += got;
+    if (wanted < count && got == wanted && moreToRead()) {
+        count = got;
+        lastError = FileTooLarge;
+        return false;
+    }
+    const bool nothing = got == 0 && count > 0;
     count = got;
-    if (got == 0 && wanted > 0) {
+    if (nothing) {
         lastError = FileIoError;
         return false;
     }
@@ -398,6 +508,11 @@ bool CFileStream::Write(const void* buffer, int64_t& count)
     if (!readyForTransfer(buffer, count))
         return false;
     const int64_t wanted = count;
+    if (roomUnderLimit(wanted) < wanted) {
+        count = 0;
+        lastError = FileTooLarge;
+        return false;
+    }
     int64_t done = 0;
     while (done < wanted) {
         size_t piece = size_t(std::min<int64_t>(wanted - done, INT_MAX));
@@ -406,6 +521,7 @@ bool CFileStream::Write(const void* buffer, int64_t& count)
             break;
         done += n;
     }
+    streamed_ += done;
     count = done;
     // A short write (a full disk) is a failure: the caller's file would silently lack its end.
     if (done < wanted) {

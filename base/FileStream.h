@@ -3,6 +3,11 @@
 // each returns success or failure and leaves an error code in `lastError` (0 after success).
 // Paths are POSIX paths: "/" separates folders, a path is absolute when it begins with "/", and
 // there are no drive letters (the drive is always -1).
+//
+// Every transfer is retried when a signal interrupts it. Two guards, set before `Open`, protect
+// a reader from files it cannot take: `regularFilesOnly` refuses a FIFO, a device or a folder
+// (without blocking on a FIFO that has no writer), and `sizeLimit` refuses a file longer than the
+// limit and any read or write past it (a file that grows while it is read).
 
 #include <cstdint>
 #include <string>
@@ -21,6 +26,8 @@ enum FileError : int16_t {
     FileIoError = 6,          // a seek, read or write moved no data
     FileNullBuffer = 15,
     FileNotSupported = 26,
+    FileNotRegular = 27,      // a FIFO, device or folder where a regular file is required
+    FileTooLarge = 28,        // the file is, or would become, longer than the size limit
 };
 
 enum FileOpenMode : uint8_t {
@@ -29,6 +36,8 @@ enum FileOpenMode : uint8_t {
     FileOpenWrite = 2,                // write, others may open too
     FileOpenReadWriteExclusive = 3,   // read/write, no other opener of this class gets in
     FileOpenReadWriteShared = 4,      // read/write, others may open too
+    FileOpenReplace = 5,              // write; created, or emptied when it exists; readable by the
+                                      // user alone; a symbolic link as the last part is refused
 };
 
 enum FileSeekOrigin : int {
@@ -104,7 +113,13 @@ public:
     virtual bool Write(const void* buffer, int64_t& count);
     virtual bool Flush();
 
+    // Everything from the position to the end of the file, appended to `out`. An empty rest is
+    // a success; a rest past the size limit fails with error 28 and appends nothing.
+    bool ReadToEnd(std::string& out);
+
     uint8_t openMode = FileOpenRead;
+    bool regularFilesOnly = false;
+    int64_t sizeLimit = 0;   // bytes; 0 for no limit
     bool isOpen() const { return fd_ >= 0; }
 
 protected:
@@ -113,7 +128,16 @@ protected:
 private:
     // Open file and a buffer; otherwise the error is set and the count cleared.
     bool readyForTransfer(const void* buffer, int64_t& count);
+    // The guards of `Open` on the freshly opened descriptor; false with the error set.
+    bool guardOpened(int fd);
+    // Bytes a transfer of `count` at the current position may move under the size limit.
+    int64_t roomUnderLimit(int64_t count);
+    // True when the file holds at least one more byte (the position is left as it was).
+    bool moreToRead();
+    // Up to `wanted` bytes, fewer only at the end of the file; false when a read failed.
+    bool readFully(char* out, int64_t wanted, int64_t& got);
     int fd_ = -1;
+    int64_t streamed_ = 0;   // bytes moved since Open, the position of a file that cannot seek
 };
 
 } // namespace spx

@@ -288,3 +288,80 @@ TEST(FileStreamType, TypeFromExtension)
     EXPECT_FALSE(file.Unsupported());
     EXPECT_EQ(file.lastError, FileNotSupported);
 }
+
+namespace {
+
+TEST_F(FileStreamTest, GuardsRefuseWhatIsNotARegularFileWithinTheLimit)
+{
+    const std::string fifo = folder + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), folder}) {
+        CFileStream file(path);
+        file.regularFilesOnly = true;
+        EXPECT_FALSE(file.Open()) << path << ": opened without blocking, then refused";
+        EXPECT_EQ(file.lastError, FileNotRegular) << path;
+    }
+
+    const std::string path = make("ten.txt", "0123456789");
+    CFileStream tooLong(path);
+    tooLong.sizeLimit = 9;
+    EXPECT_FALSE(tooLong.Open());
+    EXPECT_EQ(tooLong.lastError, FileTooLarge);
+
+    // A file that grows past the limit after it was opened is refused while it is read.
+    CFileStream growing(path);
+    growing.regularFilesOnly = true;
+    growing.sizeLimit = 12;
+    ASSERT_TRUE(growing.Open());
+    std::ofstream(path, std::ios::app) << "abcdef";
+    std::string rest;
+    EXPECT_FALSE(growing.ReadToEnd(rest));
+    EXPECT_EQ(growing.lastError, FileTooLarge);
+    EXPECT_EQ(rest, "");
+    ASSERT_TRUE(growing.Seek(0, FileSeekFromStart));
+    char block[20];
+    int64_t count = sizeof block;
+    EXPECT_FALSE(growing.Read(block, count));
+    EXPECT_EQ(count, 12);
+    EXPECT_EQ(growing.lastError, FileTooLarge);
+
+    CFileStream exact(make("exact.txt", "0123456789"));
+    exact.sizeLimit = 10;
+    ASSERT_TRUE(exact.Open());
+    EXPECT_TRUE(exact.ReadToEnd(rest));
+    EXPECT_EQ(rest, "0123456789");
+    EXPECT_TRUE(exact.ReadToEnd(rest)) << "an empty rest is a success";
+}
+
+TEST_F(FileStreamTest, ReplaceCreatesAPrivateFileAndNeverFollowsALink)
+{
+    const std::string target = make("target.txt", "keep");
+    const std::string link = folder + "/link";
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    CFileStream viaLink(link);
+    viaLink.openMode = FileOpenReplace;
+    EXPECT_FALSE(viaLink.Open());
+    EXPECT_EQ(contents(target), "keep");
+
+    const std::string path = make("old.txt", "a longer old content");
+    CFileStream file(path);
+    file.openMode = FileOpenReplace;
+    file.sizeLimit = 4;
+    ASSERT_TRUE(file.Open());
+    int64_t count = 5;
+    EXPECT_FALSE(file.Write("12345", count)) << "nothing past the limit is written";
+    EXPECT_EQ(file.lastError, FileTooLarge);
+    count = 3;
+    EXPECT_TRUE(file.Write("new", count));
+    file.Close();
+    EXPECT_EQ(contents(path), "new");
+
+    CFileStream fresh(folder + "/fresh.txt");
+    fresh.openMode = FileOpenReplace;
+    ASSERT_TRUE(fresh.Open());
+    struct stat st {};
+    ASSERT_EQ(::stat((folder + "/fresh.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+} // namespace
