@@ -83,7 +83,7 @@ void run(benchmark::State& state, const Job& job)
     CJobStreamGenerator generator;
     const GeneratorInput input = job.input();
     for (auto _ : state) {
-        if (generator.Generate(input, path) != 0)
+        if (generator.Generate(input, path) != GeneratorResult::Ok)
             state.SkipWithError("generation failed");
     }
     state.counters["bytes"] = double(generator.bytesWritten());

@@ -22,7 +22,7 @@ void DocumentSendJob::setFileLanguage(int language) { doc_.SetFileLanguage(langu
 
 int DocumentSendJob::generate(const std::string& printFile, const std::string& stagingPath, int fileLanguage)
 {
-    return generator_.Generate(doc_, printFile, stagingPath, fileLanguage, locks_, &dialogs_, userFullName_);
+    return static_cast<int>(generator_.Generate(doc_, printFile, stagingPath, fileLanguage, locks_, &dialogs_, userFullName_));
 }
 
 void DocumentSendJob::refreshSheet()

@@ -1,16 +1,16 @@
 #include "JobStreamGenerator.h"
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <new>
 
 #include "CodePage.h"
 #include "Dialogs.h"
+#include "FileStream.h"
+#include "HeaderWriter.h"
 #include "PageList.h"
 #include "SpxDoc.h"
 #include "StringTable.h"
@@ -155,316 +155,394 @@ std::string CJobStreamGenerator::PaperName(int position) const
     return cleanUserText(readPaper(*papers_, position).name, pclPrinter_);
 }
 
-// One generation: the state that lives from opening the staging file to closing it.
-class GenerationRun {
+std::string generatorResultText(GeneratorResult result)
+{
+    switch (result) {
+    case GeneratorResult::Ok: return "the job header was written";
+    case GeneratorResult::MemoryExhausted:
+        return "the job header would be larger than 32 MiB (its page lists expand to too many pages), or memory ran out";
+    case GeneratorResult::IncludeFileUnreadable:
+        return "the include file of the custom options could not be read: it must be a readable regular file of at "
+               "most 16 MiB";
+    case GeneratorResult::StagingFileFailed:
+        return "the header file could not be created or written, or the job has no paper list";
+    }
+    return "unknown result";
+}
+
+// One generation: the job options read step by step into the header, in memory.
+class HeaderComposer {
 public:
-    GenerationRun(CJobStreamGenerator& generator, const GeneratorInput& input)
-        : g_(generator), in_(input), o_(*input.options), s_(*input.strings), a_(input.availability)
+    enum class Preparation { Ready, NoHeader, NoPaperList };
+
+    HeaderComposer(CJobStreamGenerator& generator, const GeneratorInput& input, HeaderWriter& out)
+        : generator_(generator), input_(input), options_(*input.options), strings_(*input.strings),
+          available_(input.availability), out_(out)
     {
     }
-    ~GenerationRun() { closeFile(); }
 
-    int run(const std::string& stagingPath);
+    // The main paper, the command table and the line rules; NoHeader when nothing is to be
+    // written (settings mode 2, or no command table for the printer language).
+    Preparation prepare();
+    // Every section of the header in order.
+    GeneratorResult compose();
 
 private:
     struct PendingMedia {
         std::string name;
-        int flag;   // 0 declared with the weight "0", 1 with command 144
+        bool prePrintedBack;   // declared with command 144; otherwise with the weight "0"
     };
 
     // --- values -------------------------------------------------------------------------
-    int num(Field f) const { return o_.number(f); }
-    const std::string& cmd(int slot) const { return g_.commands_.slot(slot); }
-    std::string fmt(int slot, std::initializer_list<CommandArgument> args = {}) const { return g_.commands_.format(slot, args); }
-    std::string user(std::string text) const { return cleanUserText(std::move(text), pcl_); }
-    std::string paperName(int position) const { return g_.PaperName(position); }
-    std::string orMain(std::string name) const { return name.empty() ? mainName_ : name; }
-    // User texts go to either printer through the same character translation (it never makes a
+    int number(Field f) const { return options_.number(f); }
+    const std::string& word(int slot) const { return generator_.commands_.slot(slot); }
+    std::string format(int slot, std::initializer_list<CommandArgument> args = {}) const
+    {
+        return generator_.commands_.format(slot, args);
+    }
+    void command(int slot, std::initializer_list<CommandArgument> args = {}) { out_.line(format(slot, args)); }
+    // Control bytes become spaces; in a PJL header double quotes become single quotes.
+    std::string cleaned(std::string text) const { return cleanUserText(std::move(text), pcl_); }
+    // Texts printed on paper also go through the character translation (it never makes a
     // double quote or a control byte, so a cleaned PJL value stays closed).
-    std::string translated(std::string text) const { return translateUserText(std::move(text)); }
+    std::string printed(std::string text) const { return translateUserText(cleaned(std::move(text))); }
+    // A page list cleaned, and without "%" (no page list holds one, and in a header it would
+    // begin a line of its own).
+    std::string cleanedPageList(std::string list) const;
+    std::string paperName(int position) const { return generator_.PaperName(position); }
+    std::string orMainName(std::string name) const { return name.empty() ? mainName_ : name; }
+    std::string weightValue(const std::string& weight) const;
+    std::string bracketValue(const std::string& text, int noneId) const;
+    bool expand(const std::string& list, bool stepByTwo, bool caretsOnly, std::string& out) const;
+    template <class Visit> void forEachException(Visit visit) const;
 
-    std::string weightValue(const std::string& weight) const
-    {
-        if (equalsIgnoringCase(weight, s_.ansi(IdsNoWeight)))
-            return "0";
-        return weight.substr(0, 3);
-    }
-    std::string bracketValue(const std::string& text, int noneId) const
-    {
-        return equalsIgnoringCase(text, s_.ansi(noneId)) ? "()" : parenthesised(text);
-    }
-
-    // --- writing ------------------------------------------------------------------------
-    void writeRaw(std::string_view bytes);
-    void flush();
-    void closeFile();
-    void writeLine(std::string_view text, bool fromTable = true);
-    void writeCommand(int slot, std::initializer_list<CommandArgument> args = {}) { writeLine(fmt(slot, args)); }
-    void writeWrapped(const std::string& text, bool pageCheck);
-    void writeLongLine(std::string_view line);
-    void writeLines(std::string_view text);
-    void ensureNewLine();
-
-    // --- blocks -------------------------------------------------------------------------
+    // --- steps, in the order of the header -----------------------------------------------
+    void reportRejectedSlots(int language);
+    void jobSection();
     void featureBlock();
     std::string stapleValue() const;
+    void mediaSection();
+    void declareMedia(int slot, const std::string& name, const PaperView& paper);
     bool referenced(const std::string& name) const;
-    int insertBlocks();
+    void jobTexts();
+    void timedBlock();
+    GeneratorResult finishingSection();
+    GeneratorResult insertBlocks();
     void coverBlock();
-    int chaptersBlock();
-    int exceptionsBlock();
-    void mediaListBlock();
-    void notificationBlock();
-    int includeFile();
+    void separatorLine();
+    bool chaptersBlock();
+    bool exceptionsBlock();
     std::string exceptionPaperName(int position) const;
-    bool expand(const std::string& list, bool stepByTwo, bool caretsOnly, std::string& out) const;
+    void mediaListBlock();
+    void statusPage();
+    void colourLine();
+    void notificationBlock();
+    void headerPageAndExit();
+    void customText();
+    GeneratorResult includeFile();
+    void closing();
 
-    CJobStreamGenerator& g_;
-    const GeneratorInput& in_;
-    const JobOptions& o_;
-    const StringTable& s_;
-    const OptionAvailability& a_;
-    bool postScript_ = true;   // printer language
+    CJobStreamGenerator& generator_;
+    const GeneratorInput& input_;
+    const JobOptions& options_;
+    const StringTable& strings_;
+    const OptionAvailability& available_;
+    HeaderWriter& out_;
+
+    int settingsMode_ = 0;
+    bool postScript_ = true;   // PostScript printer
     bool pcl_ = false;         // PCL printer (PJL header)
-    bool prefixPercentLines_ = false;
-    std::string prefix_;
-    std::string continuationStart_;
+    bool pclFile_ = false;     // the print file is PCL: lines must stay PJL lines
+    std::string prefix_;       // command 6
     int mainPosition_ = 0;
     PaperView main_;
     bool mainExists_ = false;
     std::string mainName_;
     std::vector<PendingMedia> pendingMedia_;
-
-    int fd_ = -1;
-    std::string buffer_;
-    bool writeFailed_ = false;
-    char lastByte_ = '\n';
 };
 
-void GenerationRun::writeRaw(std::string_view bytes)
+std::string HeaderComposer::weightValue(const std::string& weight) const
 {
-    if (bytes.empty())
-        return;
-    buffer_.append(bytes);
-    lastByte_ = bytes.back();
-    if (buffer_.size() >= 64 * 1024)
-        flush();
+    if (equalsIgnoringCase(weight, strings_.ansi(IdsNoWeight)))
+        return "0";
+    return weight.substr(0, 3);
 }
 
-void GenerationRun::flush()
+std::string HeaderComposer::bracketValue(const std::string& text, int noneId) const
 {
-    size_t done = 0;
-    while (fd_ >= 0 && !writeFailed_ && done < buffer_.size()) {
-        ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (n < 0 && errno == EINTR)
+    return equalsIgnoringCase(text, strings_.ansi(noneId)) ? "()" : parenthesised(text);
+}
+
+std::string HeaderComposer::cleanedPageList(std::string list) const
+{
+    list = cleaned(std::move(list));
+    std::replace(list.begin(), list.end(), '%', ' ');
+    return list;
+}
+
+// A page list is cleaned before it is expanded, so that no byte of it can begin or end a line of
+// the header; its expansion may use what is left of the header's cap.
+bool HeaderComposer::expand(const std::string& list, bool stepByTwo, bool caretsOnly, std::string& out) const
+{
+    PageListExpansion how;
+    how.continuationLine = word(Continuation);
+    how.numberLineStart = format(NumberLineStart);
+    how.stepByTwo = stepByTwo;
+    how.caretsOnly = caretsOnly;
+    how.byteBudget = out_.room();
+    return expandPageList(normalisePageList(cleanedPageList(list)), how, out);
+}
+
+// Calls `visit` with every readable exception in list order until it returns false.
+template <class Visit> void HeaderComposer::forEachException(Visit visit) const
+{
+    if (!input_.exceptions || input_.exceptions->ElementSize() < ExceptionRecord::kSize)
+        return;
+    ExceptionRecord entry;
+    for (int i = 1; i <= input_.exceptions->Count(); ++i)
+        if (input_.exceptions->Get(i, entry.bytes) && !visit(entry))
+            return;
+}
+
+HeaderComposer::Preparation HeaderComposer::prepare()
+{
+    settingsMode_ = number(Field::settingsMode);
+    if (settingsMode_ == 2)
+        return Preparation::NoHeader;
+    if (!input_.papers)
+        return Preparation::NoPaperList;
+    const int language = number(Field::printerLanguage);
+    postScript_ = language == 0;
+    pcl_ = language == 1;
+    generator_.papers_ = input_.papers;
+    generator_.pclPrinter_ = pcl_;
+    mainPosition_ = number(Field::paperIndex);
+    main_ = readPaper(*input_.papers, mainPosition_);
+    mainExists_ = mainPosition_ >= 1 && mainPosition_ <= input_.papers->Count();
+    mainName_ = cleaned(main_.name);
+    pclFile_ = input_.fileLanguage == FileLanguagePcl;
+
+    if (!generator_.commands_.LoadCommandTable(strings_, language))
+        return Preparation::NoHeader;
+    reportRejectedSlots(language);
+    prefix_ = format(PercentPrefix);
+    if (pclFile_)
+        out_.setPrefix(prefix_);
+    std::string continuationStart = word(ContinuationStart).empty() ? strings_.ansi(IdsContinuation) : word(ContinuationStart);
+    if (continuationStart.size() > 64)
+        continuationStart.resize(64);
+    out_.setContinuation(word(Continuation), std::move(continuationStart));
+    return Preparation::Ready;
+}
+
+// A command string of the bundle that does not fit its place is reported once per generator.
+void HeaderComposer::reportRejectedSlots(int language)
+{
+    for (int slot : generator_.commands_.rejectedSlots()) {
+        if (!generator_.reportedSlots_.insert({language, slot}).second || !input_.dialogs)
             continue;
-        if (n <= 0) {
-            writeFailed_ = true;
-            break;
-        }
-        done += size_t(n);
-    }
-    g_.bytesWritten_ += done;
-    buffer_.clear();
-}
-
-void GenerationRun::closeFile()
-{
-    if (fd_ < 0)
-        return;
-    flush();
-    if (::close(fd_) != 0)
-        writeFailed_ = true;
-    fd_ = -1;
-}
-
-// In a PCL file's header every line must be a PJL line: a line that begins with "%" gets the
-// prefix of command 6 (a PJL comment). Lines that come from the command table get it as well
-// when they are neither PJL commands nor escape sequences (the PostScript code of the
-// PostScript table's features), so that no line of ours can leave the PJL section.
-void GenerationRun::writeLine(std::string_view text, bool fromTable)
-{
-    if (text.empty())
-        return;
-    if (!prefixPercentLines_ || prefix_.empty()) {
-        writeRaw(text);
-        return;
-    }
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        end = end == std::string_view::npos ? text.size() : end + 1;
-        std::string_view line = text.substr(pos, end - pos);
-        bool blank = line.front() == '\n' || line.front() == '\r';
-        bool needsPrefix = line.front() == '%';
-        if (fromTable && !blank && !needsPrefix)
-            needsPrefix = line.substr(0, 4) != "@PJL" && line.front() != '\x1b';
-        if (needsPrefix)
-            writeRaw(prefix_);
-        writeRaw(line);
-        pos = end;
+        input_.dialogs->messageBox(strings_.text(IdsCommandRejected) + " "
+                                       + std::to_string(CommandTable::baseId(language) + slot - 1),
+                                   MessageIcon::Exclamation, MessageButtons::Ok);
     }
 }
 
-void GenerationRun::ensureNewLine()
+GeneratorResult HeaderComposer::compose()
 {
-    if (lastByte_ != '\n')
-        writeRaw("\n");
-}
-
-// A text longer than 255 bytes is cut at the last space at or before byte 255; every further
-// line begins with the continuation text.
-void GenerationRun::writeLongLine(std::string_view line)
-{
-    constexpr size_t kLimit = 255;
-    bool hasEnd = !line.empty() && line.back() == '\n';
-    if (hasEnd)
-        line.remove_suffix(1);
-    std::string current(line);
-    size_t protectedPrefix = 0;   // a continuation line is never cut inside its own start
-    while (current.size() > kLimit) {
-        size_t cut = current.rfind(' ', kLimit);
-        size_t resume = cut + 1;
-        if (cut == std::string::npos || cut <= protectedPrefix) {
-            cut = kLimit;
-            resume = kLimit;
-        }
-        writeLine(current.substr(0, cut) + "\n");
-        current = continuationStart_ + current.substr(resume);
-        protectedPrefix = continuationStart_.size();
+    if (settingsMode_ == 0) {
+        jobSection();
+        mediaSection();
+        timedBlock();
+        if (const GeneratorResult result = finishingSection(); result != GeneratorResult::Ok)
+            return result;
     }
-    writeLine(current + "\n");
+    customText();
+    if (const GeneratorResult result = includeFile(); result != GeneratorResult::Ok)
+        return result;
+    if (settingsMode_ == 0)
+        closing();
+    return out_.overflowed() ? GeneratorResult::MemoryExhausted : GeneratorResult::Ok;
 }
 
-void GenerationRun::writeWrapped(const std::string& text, bool pageCheck)
+void HeaderComposer::jobSection()
 {
-    if (pageCheck && a_.page5Disabled)
-        return;
-    if (text.empty())
-        return;   // the previous line has ended already: nothing to add
-    auto searchStart = [](std::string_view piece) -> size_t {
-        return static_cast<unsigned char>(piece.front()) <= '\r' ? 3 : 2;
-    };
-    size_t firstCut = text.size() > searchStart(text) ? text.find('%', searchStart(text)) : std::string::npos;
-    if (firstCut != std::string::npos) {
-        // One line per piece, each piece starting at a "%".
-        size_t start = 0;
-        bool first = true;
-        while (start < text.size()) {
-            std::string_view rest(text.data() + start, text.size() - start);
-            size_t skip = searchStart(rest);
-            size_t next = rest.size() > skip ? rest.find('%', skip) : std::string_view::npos;
-            std::string piece(rest.substr(0, next == std::string_view::npos ? rest.size() : next));
-            if (first && piece.find('%') == std::string::npos)
-                piece = fmt(Continuation, {piece, ""});
-            first = false;
-            writeLines(piece);
-            if (next == std::string_view::npos)
-                break;
-            start += next;
-        }
-        return;
+    const long long copies = options_.unsignedNumber(Field::copies);
+    if (pclFile_)
+        command(FirstLinePcl, {27});
+    else
+        out_.line(word(FirstLinePostScript));
+    command(JobOpening);
+    if (postScript_) {
+        command(PostScriptJobLine);
+        command(JobValue, {copies});
+        featureBlock();
     }
-    // A bare list (no "%" and no line of its own yet) becomes a continuation line first.
-    std::string lines = text.find('%') == std::string::npos && text.find('\n') == std::string::npos
-                            ? fmt(Continuation, {text, ""})
-                            : text;
-    writeLines(lines);
+    command(JobLineText, {""});
+    command(FileName, {cleaned(baseName(input_.printFilePath))});
+    command(JobLine);
+    command(JobValue, {copies});
 }
 
-// Every line of `text` on a line of its own, long lines continued.
-void GenerationRun::writeLines(std::string_view text)
+std::string HeaderComposer::stapleValue() const
 {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        end = end == std::string_view::npos ? text.size() : end + 1;
-        writeLongLine(text.substr(pos, end - pos));
-        pos = end;
-    }
-}
-
-std::string GenerationRun::stapleValue() const
-{
-    int exit = num(Field::outputExit);
-    int staple = num(Field::stapleMode);
+    const int exit = number(Field::outputExit);
+    const int staple = number(Field::stapleMode);
     if (exit == 0 || exit == 1 || exit == 5)
-        return staple >= 0 && staple <= 5 ? cmd(StapleWordFirst + staple) : std::string();
+        return staple >= 0 && staple <= 5 ? word(StapleWordFirst + staple) : std::string();
     if (exit == 2 || exit == 3 || exit == 4 || exit == 6)
-        return staple == 0 || pcl_ ? cmd(StapleWordFirst) : std::string();
+        return staple == 0 || pcl_ ? word(StapleWordFirst) : std::string();
     return {};
 }
 
-void GenerationRun::featureBlock()
+void HeaderComposer::featureBlock()
 {
-    if (num(Field::stapleMode) >= 0)
-        writeCommand(Stapling, {stapleValue()});
-    if (a_.folding || postScript_) {
-        int fold = num(Field::foldMode);
-        std::string word = fold == 0 ? cmd(StapleWordFirst) : fold == 1 ? cmd(FoldWordCode1) : fold == 2 ? cmd(60) : "";
-        writeCommand(Folding, {word});
+    if (number(Field::stapleMode) >= 0)
+        command(Stapling, {stapleValue()});
+    if (available_.folding || postScript_) {
+        const int fold = number(Field::foldMode);
+        command(Folding, {fold == 0 ? word(StapleWordFirst) : fold == 1 ? word(FoldWordCode1) : fold == 2 ? word(60) : ""});
     }
-    int plex = num(Field::plexMode);
+    const int plex = number(Field::plexMode);
     if (plex == 1 || plex == 2)
-        writeCommand(mainName_.empty() || main_.singleSided ? PlexSimplex : plex == 1 ? PlexDuplex : PlexTumble);
+        command(mainName_.empty() || main_.singleSided ? PlexSimplex : plex == 1 ? PlexDuplex : PlexTumble);
     else if (plex == 5)
-        writeCommand(PlexDuplex);
+        command(PlexDuplex);
     else
-        writeCommand(PlexSimplex);
-    writeCommand(num(Field::collate) == 1 ? CollateOn : CollateOff);
-    if (a_.stacking)
-        writeCommand(num(Field::stackMode) != 0 ? StackOn : StackOff);
-    else if (postScript_ && num(Field::outputExit) == 6)
-        writeCommand(StackOn);
-    if (postScript_ && num(Field::outputExit) == 0)
-        writeCommand(num(Field::trimEdges) != 0 ? TrimOn : TrimOff);
+        command(PlexSimplex);
+    command(number(Field::collate) == 1 ? CollateOn : CollateOff);
+    if (available_.stacking)
+        command(number(Field::stackMode) != 0 ? StackOn : StackOff);
+    else if (postScript_ && number(Field::outputExit) == 6)
+        command(StackOn);
+    if (postScript_ && number(Field::outputExit) == 0)
+        command(number(Field::trimEdges) != 0 ? TrimOn : TrimOff);
 }
 
-bool GenerationRun::referenced(const std::string& name) const
+// The feature block again, the papers the job uses, the job texts and the page range.
+void HeaderComposer::mediaSection()
+{
+    featureBlock();
+    if (mainExists_)
+        declareMedia(MainMedia, mainName_, main_);
+    else
+        command(NoMainMedia);
+    for (int position = 2; position <= input_.papers->Count(); ++position) {
+        if (position == mainPosition_)
+            continue;
+        const PaperView paper = readPaper(*input_.papers, position);
+        const std::string name = cleaned(paper.name);
+        if (referenced(name))
+            declareMedia(FurtherMedia, name, paper);
+    }
+    const int plex = number(Field::plexMode);
+    if (plex == 3 || plex == 4) {
+        const int code = main_.sizeCode < 0 || main_.sizeCode > 6 ? 0 : main_.sizeCode;
+        command(FurtherMedia, {strings_.ansi(IdsInterleaveMedia), sizePair(code), weightValue(strings_.ansi(IdsNoWeight)),
+                               bracketValue(strings_.ansi(IdsNoColour), IdsNoColour),
+                               bracketValue(strings_.ansi(IdsInterleaveType), IdsNoType)});
+    }
+    jobTexts();
+    if (number(Field::pageRangeActive) == 1)
+        command(NumericPair, {(long long)options_.unsignedNumber(Field::fromPage), (long long)options_.unsignedNumber(Field::toPage)});
+}
+
+void HeaderComposer::declareMedia(int slot, const std::string& name, const PaperView& paper)
+{
+    command(slot, {name, sizePair(paper.sizeCode), cleaned(weightValue(paper.weight)),
+                   cleaned(bracketValue(paper.colour, IdsNoColour)), cleaned(bracketValue(paper.type, IdsNoType))});
+}
+
+bool HeaderComposer::referenced(const std::string& name) const
 {
     auto is = [&](const std::string& other) { return !other.empty() && other == name; };
+    auto isPaper = [&](Field index) { return is(paperName(number(index) + 1)); };
     if (is(mainName_))
         return true;
-    if (a_.frontCover && num(Field::frontCover) != 0 && is(paperName(num(Field::frontCoverPaper) + 1)))
+    if (available_.frontCover && number(Field::frontCover) != 0 && isPaper(Field::frontCoverPaper))
         return true;
-    if (!a_.page5Disabled && in_.exceptions) {
-        ExceptionRecord entry;
-        for (int i = 1; i <= in_.exceptions->Count(); ++i)
-            if (in_.exceptions->ElementSize() >= ExceptionRecord::kSize && in_.exceptions->Get(i, entry.bytes)
-                && is(paperName(entry.paperPosition())))
-                return true;
-    }
-    if (num(Field::statusMode) != 0 && is(paperName(num(Field::statusPaper) + 1)))
+    bool found = false;
+    if (!available_.page5Disabled)
+        forEachException([&](const ExceptionRecord& entry) { return !(found = is(paperName(entry.paperPosition()))); });
+    if (found || (number(Field::statusMode) != 0 && isPaper(Field::statusPaper)))
         return true;
-    if (num(Field::notPamphlet) != 0 && a_.backCover && num(Field::backCover) != 0) {
-        int index = a_.backCoverPaper ? num(Field::backCoverPaper) : num(Field::frontCoverPaper);
-        if (is(paperName(index + 1)))
-            return true;
-    }
-    if (a_.separatorPaper && num(Field::separators) != 0 && is(paperName(num(Field::separatorPaper) + 1)))
+    if (number(Field::notPamphlet) != 0 && available_.backCover && number(Field::backCover) != 0
+        && isPaper(available_.backCoverPaper ? Field::backCoverPaper : Field::frontCoverPaper))
         return true;
-    if (a_.headerPaper && num(Field::headerPaper) != 0 && is(paperName(num(Field::headerPaper) + 1)))
+    if (available_.separatorPaper && number(Field::separators) != 0 && isPaper(Field::separatorPaper))
         return true;
-    return false;
+    return available_.headerPaper && number(Field::headerPaper) != 0 && isPaper(Field::headerPaper);
 }
 
-bool GenerationRun::expand(const std::string& list, bool stepByTwo, bool caretsOnly, std::string& out) const
+// The job texts are printed on paper: cleaned and translated. The account text is a key the
+// printer matches, so it is only cleaned.
+void HeaderComposer::jobTexts()
 {
-    PageListExpansion how;
-    how.continuationLine = cmd(Continuation);
-    how.numberLineStart = fmt(NumberLineStart);
-    how.stepByTwo = stepByTwo;
-    how.caretsOnly = caretsOnly;
-    return expandPageList(normalisePageList(list), how, out);
+    auto printedText = [&](Field field, int slot) {
+        const std::string text = options_.text(field);
+        if (!text.empty())
+            command(slot, {printed(text)});
+    };
+    printedText(Field::jobText1041, JobText2);
+    printedText(Field::jobText1040, JobText1);
+    printedText(Field::jobText1074, JobText3);
+    const std::string account = options_.text(Field::auxText);
+    if (postScript_ && !account.empty())
+        command(AccountText, {cleaned(account)});
 }
 
-void GenerationRun::coverBlock()
+void HeaderComposer::timedBlock()
+{
+    if (number(Field::proofSet) == 0)
+        return;
+    if (!pcl_) {
+        out_.line(strings_.ansi(IdsProofSetTimed), false);
+        return;
+    }
+    const int action = number(Field::proofSetAction);
+    command(TimedBlock, {number(Field::proofSetMinutes) * 60LL,
+                         action == 1 ? word(ValueWordMode1) : action == 2 ? word(ValueWordMode2) : ""});
+}
+
+GeneratorResult HeaderComposer::finishingSection()
+{
+    const int mismatch = number(Field::mismatchHandling);
+    if (mismatch >= 0 && mismatch <= 3)
+        command(kMismatchSlots[mismatch]);
+    command(number(Field::proofSet) != 0 ? ProofOn : ProofOff, {mainName_});
+    if (const GeneratorResult result = insertBlocks(); result != GeneratorResult::Ok)
+        return result;
+    statusPage();
+    if (number(Field::notPamphlet) == 0)
+        command(PamphletSheets, {(number(Field::pamphletPages) + 3LL) / 4});
+    colourLine();
+    notificationBlock();
+    const int fileLanguage = input_.fileLanguage;
+    if (fileLanguage >= 0 && fileLanguage <= 2)
+        command(fileLanguage == 0 ? FilePostScript : fileLanguage == 1 ? FilePcl : FilePdf);
+    headerPageAndExit();
+    return GeneratorResult::Ok;
+}
+
+GeneratorResult HeaderComposer::insertBlocks()
+{
+    coverBlock();
+    separatorLine();
+    const int plex = number(Field::plexMode);
+    if (plex == 3 || plex == 4)
+        command(Interleaves, {mainName_, word(plex == 3 ? InterleaveBlank : InterleavePrinted), strings_.ansi(IdsInterleaveMedia)});
+    if (!chaptersBlock() || !exceptionsBlock())
+        return GeneratorResult::MemoryExhausted;
+    mediaListBlock();
+    return out_.overflowed() ? GeneratorResult::MemoryExhausted : GeneratorResult::Ok;
+}
+
+void HeaderComposer::coverBlock()
 {
     auto coverPosition = [&](int index) { return index == 0 ? mainPosition_ : index + 1; };
-    int frontPosition = coverPosition(num(Field::frontCoverPaper));
-    int backPosition = a_.backCoverPaper ? coverPosition(num(Field::backCoverPaper)) : frontPosition;
-    std::string front = orMain(paperName(frontPosition));
-    std::string back = orMain(paperName(backPosition));
+    const int frontPosition = coverPosition(number(Field::frontCoverPaper));
+    const int backPosition = available_.backCoverPaper ? coverPosition(number(Field::backCoverPaper)) : frontPosition;
+    const std::string front = orMainName(paperName(frontPosition));
+    const std::string back = orMainName(paperName(backPosition));
 
     enum class State { Off, On, PrePrinted };
     struct Cover {
@@ -480,393 +558,271 @@ void GenerationRun::coverBlock()
         default: return Cover{};
         }
     };
-    Cover f = cover(a_.frontCover ? num(Field::frontCover) : 0);
-    Cover b = cover(a_.backCover ? num(Field::backCover) : 0);
-    std::string frontSide = f.sideSlot ? cmd(f.sideSlot) : "";
-    std::string backSide = b.sideSlot ? cmd(b.sideSlot) : "";
+    const Cover f = cover(available_.frontCover ? number(Field::frontCover) : 0);
+    const Cover b = cover(available_.backCover ? number(Field::backCover) : 0);
+    const std::string frontSide = f.sideSlot ? word(f.sideSlot) : "";
+    const std::string backSide = b.sideSlot ? word(b.sideSlot) : "";
 
-    std::string line = cmd(CoverLineStart);
-    if (num(Field::notPamphlet) == 0) {
+    std::string line = word(CoverLineStart);
+    if (number(Field::notPamphlet) == 0) {
         if (f.state == State::On) {
-            line = fmt(SingleCover, {front, cmd(WordBothCovers), ""});
+            line = format(SingleCover, {front, word(WordBothCovers), ""});
         } else if (f.state == State::PrePrinted) {
             line.clear();
-            pendingMedia_.push_back({front, 0});
+            pendingMedia_.push_back({front, false});
         }
     } else if (f.state != State::On) {
         if (f.state == State::PrePrinted)
-            pendingMedia_.push_back({front, 0});
+            pendingMedia_.push_back({front, false});
         if (b.state == State::On)
-            line = fmt(SingleCover, {back, cmd(WordBackCover), backSide});
+            line = format(SingleCover, {back, word(WordBackCover), backSide});
         else if (b.state == State::PrePrinted)
-            pendingMedia_.push_back({back, 1});
+            pendingMedia_.push_back({back, true});
     } else if (b.state != State::On) {
-        line = fmt(SingleCover, {front, cmd(WordFrontCover), frontSide});
+        line = format(SingleCover, {front, word(WordFrontCover), frontSide});
         if (b.state == State::PrePrinted)
-            pendingMedia_.push_back({back, 1});
+            pendingMedia_.push_back({back, true});
     } else if (front == back && (frontSide == backSide || pcl_)) {
-        line = fmt(SingleCover, {front, cmd(WordBothCovers), frontSide});
+        line = format(SingleCover, {front, word(WordBothCovers), frontSide});
     } else {
         // The line's trailing line ends become spaces; the second part follows on the same line.
         for (auto c = line.rbegin(); c != line.rend() && (*c == '\r' || *c == '\n'); ++c)
             *c = ' ';
-        line += fmt(TwoCoverPart, {front, cmd(WordFrontCover), frontSide, prefixPercentLines_ ? prefix_ : "", back,
-                                   cmd(WordBackCover), backSide});
+        line += format(TwoCoverPart, {front, word(WordFrontCover), frontSide, pclFile_ ? prefix_ : "", back,
+                                      word(WordBackCover), backSide});
     }
-    writeLine(line);
+    out_.line(line);
 }
 
-int GenerationRun::chaptersBlock()
+void HeaderComposer::separatorLine()
 {
-    std::string list = a_.chapterPages ? o_.text(Field::chapterPages) : "";
-    std::string normalised = normalisePageList(list);
-    if (normalised.find_first_not_of(' ') == std::string::npos) {
-        writeCommand(ChaptersEmpty);
-        return 0;
+    if (number(Field::separators) != 0) {
+        const int index = number(Field::separatorPaper);
+        command(Separators, {index == 0 ? mainName_ : orMainName(paperName(index + 1))});
+    } else if (postScript_) {
+        command(Separators, {""});
+    }
+}
+
+// False when the expanded list would pass the header's cap.
+bool HeaderComposer::chaptersBlock()
+{
+    const std::string list = available_.chapterPages ? cleanedPageList(options_.text(Field::chapterPages)) : "";
+    if (normalisePageList(list).find_first_not_of(' ') == std::string::npos) {
+        command(ChaptersEmpty);
+        return true;
     }
     std::string expansion;
     if (!expand(list, false, false, expansion))
-        return 1;
-    writeCommand(ChapterHeading, {""});
-    writeWrapped(expansion, false);
-    return 0;
+        return false;
+    command(ChapterHeading, {""});
+    out_.wrapped(expansion);
+    return !out_.overflowed();
 }
 
-std::string GenerationRun::exceptionPaperName(int position) const
+std::string HeaderComposer::exceptionPaperName(int position) const
 {
     std::string name = paperName(position);
     if (name.empty() || position == 1)
         name = mainName_;
-    return parenthesised(translated(name));
+    return parenthesised(translateUserText(name));
 }
 
-int GenerationRun::exceptionsBlock()
+// False when an expanded list would pass the header's cap.
+bool HeaderComposer::exceptionsBlock()
 {
-    if (a_.page5Disabled || !in_.exceptions || in_.exceptions->ElementSize() < ExceptionRecord::kSize)
-        return 0;
-    bool first = true;
-    ExceptionRecord entry;
-    for (int i = 1; i <= in_.exceptions->Count(); ++i) {
-        if (!in_.exceptions->Get(i, entry.bytes))
-            continue;
-        int position = entry.paperPosition();
-        bool oneSided = readPaper(*in_.papers, position).singleSided || num(Field::plexMode) == 0;
+    if (available_.page5Disabled)
+        return true;
+    bool first = true, fits = true;
+    forEachException([&](const ExceptionRecord& entry) {
+        const int position = entry.paperPosition();
+        const bool oneSided = readPaper(*input_.papers, position).singleSided || number(Field::plexMode) == 0;
         std::string expansion;
         if (!expand(entry.pageList(), !oneSided, false, expansion))
-            return 1;
+            return fits = false;
         if (expansion.empty())
-            continue;
-        writeCommand(first ? ExceptionFirst : ExceptionFurther,
-                     {exceptionPaperName(position), cmd(oneSided ? SideOneSided : SideTwoSided), ""});
+            return true;
+        command(first ? ExceptionFirst : ExceptionFurther,
+                {exceptionPaperName(position), word(oneSided ? SideOneSided : SideTwoSided), ""});
         first = false;
-        writeWrapped(expansion, true);
-    }
-    return 0;
+        out_.wrapped(expansion);
+        return fits = !out_.overflowed();
+    });
+    return fits;
 }
 
-void GenerationRun::mediaListBlock()
+// With the exceptions tab disabled the list runs only for a pamphlet whose stored front cover
+// mode is pre-printed (whether or not its combo is enabled), and lists no exceptions.
+void HeaderComposer::mediaListBlock()
 {
-    // With the exceptions tab disabled the list runs only for a pamphlet whose stored front cover
-    // mode is pre-printed (whether or not its combo is enabled), and lists no exceptions.
-    bool listExceptions = !a_.page5Disabled;
-    if (a_.page5Disabled && !(num(Field::notPamphlet) == 0 && num(Field::frontCover) == 4))
+    const bool listExceptions = !available_.page5Disabled;
+    if (!listExceptions && !(number(Field::notPamphlet) == 0 && number(Field::frontCover) == 4))
         return;
     bool first = true;
-    if (listExceptions && in_.exceptions && in_.exceptions->ElementSize() >= ExceptionRecord::kSize) {
-        ExceptionRecord entry;
-        for (int i = 1; i <= in_.exceptions->Count(); ++i) {
-            if (!in_.exceptions->Get(i, entry.bytes))
-                continue;
+    if (listExceptions) {
+        forEachException([&](const ExceptionRecord& entry) {
             std::string carets;
             expand(entry.pageList(), false, true, carets);
             if (carets.empty())
-                continue;
-            writeCommand(first ? MediaListFirst : Continuation, {exceptionPaperName(entry.paperPosition()), ""});
+                return true;
+            command(first ? MediaListFirst : Continuation, {exceptionPaperName(entry.paperPosition()), ""});
             first = false;
-            writeWrapped(carets, true);
-        }
+            out_.wrapped(carets);
+            return !out_.overflowed();
+        });
     }
     for (const PendingMedia& media : pendingMedia_) {
-        writeCommand(first ? MediaListFirst : Continuation, {media.name, media.flag == 0 ? "0" : cmd(PrePrintedMedia)});
+        command(first ? MediaListFirst : Continuation, {media.name, media.prePrintedBack ? word(PrePrintedMedia) : "0"});
         first = false;
     }
     if (first)
-        writeCommand(MediaListFirst, {"", ""});
+        command(MediaListFirst, {"", ""});
 }
 
-int GenerationRun::insertBlocks()
+void HeaderComposer::statusPage()
 {
-    coverBlock();
-    if (num(Field::separators) != 0) {
-        int index = num(Field::separatorPaper);
-        std::string name = index == 0 ? mainName_ : orMain(paperName(index + 1));
-        writeCommand(Separators, {name});
-    } else if (postScript_) {
-        writeCommand(Separators, {""});
+    const int statusIndex = number(Field::statusPaper);
+    std::string name = statusIndex == 0 ? "" : paperName(statusIndex + 1);
+    if (name.empty())
+        name = orMainName(paperName(mainPosition_));
+    switch (number(Field::statusMode)) {
+    case 0: command(StatusNone, {word(StatusWordMode0)}); break;
+    case 1: command(StatusPage, {word(StatusWordMode1), name}); break;
+    case 2: command(StatusPage, {word(StatusWordMode2), name}); break;
+    case 3: command(StatusPage, {word(StatusWordMode3), name}); break;
+    default: break;
     }
-    int plex = num(Field::plexMode);
-    if (plex == 3 || plex == 4)
-        writeCommand(Interleaves, {mainName_, cmd(plex == 3 ? InterleaveBlank : InterleavePrinted), s_.ansi(IdsInterleaveMedia)});
-    if (int result = chaptersBlock())
-        return result;
-    if (int result = exceptionsBlock())
-        return result;
-    mediaListBlock();
-    return 0;
+}
+
+// PCL printers: the free-form colour entries on one line of at most 255 bytes.
+void HeaderComposer::colourLine()
+{
+    if (number(Field::freeformColor) == 0 || !pcl_) {
+        command(ColourOff);
+        return;
+    }
+    std::string line = format(ColourLineStart);
+    for (int i = 0; i < 8; ++i) {
+        const int value = number(colorMapField(i));
+        if (value == 0)
+            continue;
+        const std::string part = " " + word(ColourKeyFirst + i) + " "
+                                 + (value >= 1 && value <= 5 ? word(ValueWordFirst + value - 1) : "") + " ";
+        if (line.size() + part.size() <= 255)
+            line += part;
+    }
+    if (!line.empty()) {
+        out_.line(line);
+        out_.ensureNewLine();
+    }
 }
 
 // The notification block is on when the job names an e-mail address: notify, with that address,
-// without a reply address.
-void GenerationRun::notificationBlock()
+// without a reply address. The address is a key the printer's mail goes to: cleaned, never
+// translated.
+void HeaderComposer::notificationBlock()
 {
-    std::string address = o_.text(Field::emailAddress);
+    const std::string address = options_.text(Field::emailAddress);
     if (address.empty())
         return;
-    const bool notify = true, addressFlag = true, replyFlag = false;
-    const std::string reply;
-    if (notify) {
-        if (postScript_ && !in_.userFullName.empty())
-            writeLine(s_.ansi(IdsRegisteredUser) + " " + user(in_.userFullName) + "\n", false);
-        if (addressFlag)
-            writeCommand(NotifyWithAddress, {translated(user(address)), cmd(NotifyValue)});
-        else
-            writeCommand(NotifyWithoutAddress, {cmd(NotifyValue)});
-    }
-    if (replyFlag)
-        writeCommand(ReplyAddress, {notify ? cmd(ValueWordMode1) : "", translated(user(reply))});
-    else
-        writeCommand(NoReplyAddress);
+    if (postScript_ && !input_.userFullName.empty())
+        out_.line(strings_.ansi(IdsRegisteredUser) + " " + cleaned(input_.userFullName) + "\n", false);
+    command(NotifyWithAddress, {cleaned(address), word(NotifyValue)});
+    command(NoReplyAddress);
 }
 
-int GenerationRun::includeFile()
+void HeaderComposer::headerPageAndExit()
 {
-    std::string path = o_.text(Field::customIncludeFile);
+    if (number(Field::headerPage) != 0) {
+        const int index = number(Field::headerPaper);
+        const std::string name = index == 0 ? paperName(mainPosition_) : paperName(index + 1);
+        command(HeaderPage, {word(HeaderOn), parenthesised(orMainName(name))});
+    } else {
+        command(HeaderPage, {word(HeaderOff), ""});
+    }
+    const int exit = number(Field::outputExit);
+    if (exit >= 0 && exit <= 6)
+        command(kExitSlots[exit]);
+    command(number(Field::finishChaptersSeparately) == 1 ? ChaptersSeparateOn : ChaptersSeparateOff);
+}
+
+// The operator's own printer-language lines, ending with one newline.
+void HeaderComposer::customText()
+{
+    const std::string custom = options_.text(Field::customText);
+    if (custom.empty())
+        return;
+    out_.line(custom, false);
+    out_.ensureNewLine();
+}
+
+// The include file's bytes as they stand, ending with one newline. Only a regular file within
+// its cap is read: a device would never end and a FIFO might never be written.
+GeneratorResult HeaderComposer::includeFile()
+{
+    const std::string path = options_.text(Field::customIncludeFile);
     if (path.empty())
-        return 0;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    auto fail = [&] {
-        if (in_.dialogs)
-            in_.dialogs->messageBox(s_.text(IdsIncludeFileMissing) + "\n" + ansiToUtf8(path), MessageIcon::Stop, MessageButtons::Ok);
-        return 3;
-    };
-    if (fd < 0)
-        return fail();
-    // Blocks of 255 bytes until a short one: a file whose size is a multiple of 255 ends with an
-    // empty read and loses nothing.
-    char block[255];
-    for (;;) {
-        ssize_t n = ::read(fd, block, sizeof block);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return fail();
-        }
-        writeRaw(std::string_view(block, size_t(n)));
-        if (size_t(n) < sizeof block)
-            break;
+        return GeneratorResult::Ok;
+    CFileStream file;
+    file.regularFilesOnly = true;
+    file.sizeLimit = int64_t(kIncludeFileByteCap);
+    std::string bytes;
+    if (!file.SetName(path) || !file.Open() || !file.ReadToEnd(bytes)) {
+        if (input_.dialogs)
+            input_.dialogs->messageBox(strings_.text(IdsIncludeFileMissing) + "\n" + ansiToUtf8(path), MessageIcon::Stop,
+                                       MessageButtons::Ok);
+        return GeneratorResult::IncludeFileUnreadable;
     }
-    ::close(fd);
-    ensureNewLine();
-    return 0;
+    out_.raw(bytes);
+    out_.ensureNewLine();
+    return out_.overflowed() ? GeneratorResult::MemoryExhausted : GeneratorResult::Ok;
 }
 
-int GenerationRun::run(const std::string& stagingPath)
+void HeaderComposer::closing()
 {
-    const int settingsMode = num(Field::settingsMode);
-    if (settingsMode == 2)
-        return 0;
-    if (!in_.papers)
-        return 4;
-    const int language = num(Field::printerLanguage);
-    postScript_ = language == 0;
-    pcl_ = language == 1;
-    g_.papers_ = in_.papers;
-    g_.pclPrinter_ = pcl_;
-    mainPosition_ = num(Field::paperIndex);
-    main_ = readPaper(*in_.papers, mainPosition_);
-    mainExists_ = mainPosition_ >= 1 && mainPosition_ <= in_.papers->Count();
-    mainName_ = user(main_.name);
-    const int fileLanguage = in_.fileLanguage;
-    prefixPercentLines_ = fileLanguage == FileLanguagePcl;
-
-    if (!g_.commands_.LoadCommandTable(s_, language))
-        return 0;
-    for (int slot : g_.commands_.rejectedSlots()) {
-        if (!g_.reportedSlots_.insert({language, slot}).second || !in_.dialogs)
-            continue;
-        in_.dialogs->messageBox(s_.text(IdsCommandRejected) + " " + std::to_string(CommandTable::baseId(language) + slot - 1),
-                                MessageIcon::Exclamation, MessageButtons::Ok);
+    command(Closing1);
+    command(Closing2);
+    if (pclFile_) {
+        out_.line(word(Closing3Pcl));
+        out_.raw("\n");
     }
-    prefix_ = fmt(PercentPrefix);
-    continuationStart_ = cmd(ContinuationStart).empty() ? s_.ansi(IdsContinuation) : cmd(ContinuationStart);
-    if (continuationStart_.size() > 64)
-        continuationStart_.resize(64);
-
-    fd_ = ::open(stagingPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ < 0)
-        return 4;
-
-    const long long copies = o_.unsignedNumber(Field::copies);
-    if (settingsMode == 0) {
-        // Job section.
-        if (fileLanguage == FileLanguagePcl)
-            writeCommand(FirstLinePcl, {27});
-        else
-            writeLine(cmd(FirstLinePostScript));
-        writeCommand(JobOpening);
-        if (postScript_) {
-            writeCommand(PostScriptJobLine);
-            writeCommand(JobValue, {copies});
-            featureBlock();
-        }
-        writeCommand(JobLineText, {""});
-        writeCommand(FileName, {user(baseName(in_.printFilePath))});
-        writeCommand(JobLine);
-        writeCommand(JobValue, {copies});
-
-        // Media section.
-        featureBlock();
-        if (mainExists_)
-            writeCommand(MainMedia, {mainName_, sizePair(main_.sizeCode), user(weightValue(main_.weight)),
-                                     user(bracketValue(main_.colour, IdsNoColour)), user(bracketValue(main_.type, IdsNoType))});
-        else
-            writeCommand(NoMainMedia);
-        for (int position = 2; position <= in_.papers->Count(); ++position) {
-            if (position == mainPosition_)
-                continue;
-            PaperView paper = readPaper(*in_.papers, position);
-            std::string name = user(paper.name);
-            if (!referenced(name))
-                continue;
-            writeCommand(FurtherMedia, {name, sizePair(paper.sizeCode), user(weightValue(paper.weight)),
-                                        user(bracketValue(paper.colour, IdsNoColour)), user(bracketValue(paper.type, IdsNoType))});
-        }
-        const int plex = num(Field::plexMode);
-        if (plex == 3 || plex == 4) {
-            int code = main_.sizeCode < 0 || main_.sizeCode > 6 ? 0 : main_.sizeCode;
-            writeCommand(FurtherMedia, {s_.ansi(IdsInterleaveMedia), sizePair(code), weightValue(s_.ansi(IdsNoWeight)),
-                                        bracketValue(s_.ansi(IdsNoColour), IdsNoColour),
-                                        bracketValue(s_.ansi(IdsInterleaveType), IdsNoType)});
-        }
-        auto jobText = [&](Field field, int slot) {
-            std::string text = o_.text(field);
-            if (!text.empty())
-                writeCommand(slot, {translated(user(text))});
-        };
-        jobText(Field::jobText1041, JobText2);
-        jobText(Field::jobText1040, JobText1);
-        jobText(Field::jobText1074, JobText3);
-        if (postScript_)
-            jobText(Field::auxText, AccountText);
-        if (num(Field::pageRangeActive) == 1)
-            writeCommand(NumericPair, {(long long)o_.unsignedNumber(Field::fromPage), (long long)o_.unsignedNumber(Field::toPage)});
-
-        // Timed block: the proof set.
-        if (num(Field::proofSet) != 0) {
-            if (pcl_) {
-                int action = num(Field::proofSetAction);
-                writeCommand(TimedBlock, {num(Field::proofSetMinutes) * 60LL,
-                                          action == 1 ? cmd(ValueWordMode1) : action == 2 ? cmd(ValueWordMode2) : ""});
-            } else {
-                writeLine(s_.ansi(IdsProofSetTimed), false);
-            }
-        }
-
-        // Finishing section.
-        int mismatch = num(Field::mismatchHandling);
-        if (mismatch >= 0 && mismatch <= 3)
-            writeCommand(kMismatchSlots[mismatch]);
-        writeCommand(num(Field::proofSet) != 0 ? ProofOn : ProofOff, {mainName_});
-        if (int result = insertBlocks()) {
-            closeFile();
-            return result;
-        }
-        int statusIndex = num(Field::statusPaper);
-        std::string statusName = statusIndex == 0 ? "" : paperName(statusIndex + 1);
-        if (statusName.empty())
-            statusName = orMain(paperName(mainPosition_));
-        switch (num(Field::statusMode)) {
-        case 0: writeCommand(StatusNone, {cmd(StatusWordMode0)}); break;
-        case 1: writeCommand(StatusPage, {cmd(StatusWordMode1), statusName}); break;
-        case 2: writeCommand(StatusPage, {cmd(StatusWordMode2), statusName}); break;
-        case 3: writeCommand(StatusPage, {cmd(StatusWordMode3), statusName}); break;
-        default: break;
-        }
-        if (num(Field::notPamphlet) == 0)
-            writeCommand(PamphletSheets, {(num(Field::pamphletPages) + 3LL) / 4});
-        if (num(Field::freeformColor) != 0 && pcl_) {
-            std::string line = fmt(ColourLineStart);
-            for (int i = 0; i < 8; ++i) {
-                int value = num(colorMapField(i));
-                if (value == 0)
-                    continue;
-                std::string part = " " + cmd(ColourKeyFirst + i) + " "
-                                   + (value >= 1 && value <= 5 ? cmd(ValueWordFirst + value - 1) : "") + " ";
-                if (line.size() + part.size() <= 255)
-                    line += part;
-            }
-            if (!line.empty()) {
-                writeLine(line);
-                ensureNewLine();
-            }
-        } else {
-            writeCommand(ColourOff);
-        }
-        notificationBlock();
-        if (fileLanguage >= 0 && fileLanguage <= 2)
-            writeCommand(fileLanguage == 0 ? FilePostScript : fileLanguage == 1 ? FilePcl : FilePdf);
-        if (num(Field::headerPage) != 0) {
-            int index = num(Field::headerPaper);
-            std::string name = index == 0 ? paperName(mainPosition_) : paperName(index + 1);
-            writeCommand(HeaderPage, {cmd(HeaderOn), parenthesised(orMain(name))});
-        } else {
-            writeCommand(HeaderPage, {cmd(HeaderOff), ""});
-        }
-        int exit = num(Field::outputExit);
-        if (exit >= 0 && exit <= 6)
-            writeCommand(kExitSlots[exit]);
-        writeCommand(num(Field::finishChaptersSeparately) == 1 ? ChaptersSeparateOn : ChaptersSeparateOff);
-    }
-
-    // Custom text: the operator's own printer-language lines, ending with one newline.
-    std::string custom = o_.text(Field::customText);
-    if (!custom.empty()) {
-        writeLine(custom, false);
-        ensureNewLine();
-    }
-    if (int result = includeFile()) {
-        closeFile();
-        return result;
-    }
-    if (settingsMode == 0) {
-        writeCommand(Closing1);
-        writeCommand(Closing2);
-        if (fileLanguage == FileLanguagePcl) {
-            writeLine(cmd(Closing3Pcl));
-            writeRaw("\n");
-        }
-    }
-    closeFile();
-    return writeFailed_ ? 4 : 0;
 }
 
-int CJobStreamGenerator::Generate(const GeneratorInput& input, const std::string& stagingPath)
+GeneratorResult CJobStreamGenerator::Generate(const GeneratorInput& input, const std::string& stagingPath)
 {
     bytesWritten_ = 0;
     if (!input.options || !input.strings)
-        return 4;
+        return GeneratorResult::StagingFileFailed;
     try {
-        GenerationRun run(*this, input);
-        return run.run(stagingPath);
+        HeaderWriter header(kHeaderByteCap);
+        HeaderComposer composer(*this, input, header);
+        switch (composer.prepare()) {
+        case HeaderComposer::Preparation::NoHeader: return GeneratorResult::Ok;
+        case HeaderComposer::Preparation::NoPaperList: return GeneratorResult::StagingFileFailed;
+        case HeaderComposer::Preparation::Ready: break;
+        }
+        // The staging file is created first: a job that cannot be written fails before its
+        // include file is read.
+        CFileStream staging;
+        staging.openMode = FileOpenReplace;
+        staging.regularFilesOnly = true;
+        if (!staging.SetName(stagingPath) || !staging.Open())
+            return GeneratorResult::StagingFileFailed;
+        if (const GeneratorResult result = composer.compose(); result != GeneratorResult::Ok)
+            return result;
+        int64_t count = int64_t(header.text().size());
+        const bool written = staging.Write(header.text().data(), count);
+        bytesWritten_ = uint64_t(count);
+        return written ? GeneratorResult::Ok : GeneratorResult::StagingFileFailed;
     } catch (const std::bad_alloc&) {
-        return 1;
+        return GeneratorResult::MemoryExhausted;
     }
 }
 
-int CJobStreamGenerator::Generate(const CSpxDoc& document, const std::string& printFile, const std::string& stagingPath,
-                                  int fileLanguage, const ItemLockFlags& locks, IDialogs* dialogs,
-                                  const std::string& userFullName)
+GeneratorResult CJobStreamGenerator::Generate(const CSpxDoc& document, const std::string& printFile,
+                                              const std::string& stagingPath, int fileLanguage,
+                                              const ItemLockFlags& locks, IDialogs* dialogs,
+                                              const std::string& userFullName)
 {
     GeneratorInput input;
     input.options = &document.options();

@@ -1,18 +1,20 @@
 #pragma once
-// The job stream generator: writes the job header that precedes a print file into a staging
-// file. Every line comes from the command string table of the job's printer language, formatted
-// with values of the job options, the paper catalogue list and the paper exception list.
+// The job stream generator: the job header that precedes a print file. Every line comes from the
+// command string table of the job's printer language, formatted with values of the job options,
+// the paper catalogue list and the paper exception list. The header is composed in memory, in
+// named steps, and then written to the staging file in one go.
 //
 // Entry point for the send loop:
 //
 //     CJobStreamGenerator generator;
 //     GeneratorInput input;   // options, papers, exceptions, strings, availability, file ...
-//     int result = generator.Generate(input, stagingPath);
+//     GeneratorResult result = generator.Generate(input, stagingPath);
 //
-// Results: 0 success (in settings mode 2, or when the command table cannot be loaded, no staging
-// file is written at all); 1 memory exhausted while expanding a page list; 3 the include file
-// could not be read (message 1162 was shown); 4 the staging file could not be created or written,
-// or the job has no paper list. The staging file is always closed before Generate returns.
+// In settings mode 2, or when the command table cannot be loaded, no staging file is written and
+// the result is Ok. The whole header is at most kHeaderByteCap bytes (room for an include file at
+// its cap and 16 MiB of lines): a job whose page lists expand beyond it ends with MemoryExhausted. The include file must be a
+// regular file of at most kIncludeFileByteCap bytes; otherwise message 1162 is shown and the
+// result is IncludeFileUnreadable. The staging file is always closed before Generate returns.
 //
 // Line ends: every line of the header ends with its own newline, so a line never runs into the
 // next one, whatever follows (further commands, the custom text, the include file or the print
@@ -50,6 +52,20 @@ enum GeneratorStringId {
 
 enum FileLanguage { FileLanguagePostScript = 0, FileLanguagePcl = 1, FileLanguagePdf = 2 };
 
+inline constexpr size_t kIncludeFileByteCap = 16u << 20;                // the include file alone
+inline constexpr size_t kHeaderByteCap = kIncludeFileByteCap + (16u << 20);   // the whole header
+
+// The result of a generation; the numbers are those the send loop has always been given.
+enum class GeneratorResult : int {
+    Ok = 0,
+    MemoryExhausted = 1,         // the header would pass kHeaderByteCap, or memory ran out
+    IncludeFileUnreadable = 3,   // missing, unreadable, not a regular file, or too large
+    StagingFileFailed = 4,       // the staging file could not be written, or no paper list
+};
+
+// Why a generation ended as it did, in words an operator can act on.
+std::string generatorResultText(GeneratorResult result);
+
 // A PDF file sent to a PCL printer is sent as PostScript: the language the header is written for.
 int effectiveFileLanguage(int printerLanguage, int fileLanguage);
 
@@ -79,9 +95,9 @@ public:
     CJobStreamGenerator() = default;
 
     // Writes the job header for one print file into `stagingPath`; see the top of this file.
-    int Generate(const GeneratorInput& input, const std::string& stagingPath);
+    GeneratorResult Generate(const GeneratorInput& input, const std::string& stagingPath);
     // The same for the job document: its options, lists and availability (with `locks`).
-    int Generate(const CSpxDoc& document, const std::string& printFile, const std::string& stagingPath,
+    GeneratorResult Generate(const CSpxDoc& document, const std::string& printFile, const std::string& stagingPath,
                  int fileLanguage, const ItemLockFlags& locks = {}, IDialogs* dialogs = nullptr,
                  const std::string& userFullName = {});
 
@@ -94,7 +110,7 @@ public:
     uint64_t bytesWritten() const { return bytesWritten_; }
 
 private:
-    friend class GenerationRun;
+    friend class HeaderComposer;
     CommandTable commands_;
     const RecordArray* papers_ = nullptr;
     bool pclPrinter_ = false;

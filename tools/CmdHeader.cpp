@@ -44,11 +44,11 @@ int header(ToolContext& context)
     // As the send does: a PDF file goes to a PCL printer as PostScript.
     fileLanguage = effectiveFileLanguage(doc.GetPrinterLanguage(), fileLanguage);
     CJobStreamGenerator generator;
-    const int result = generator.Generate(doc, positional[1], output, fileLanguage, ItemLockFlags{}, &context.dialogs,
-                                          loginUserFullName());
-    if (result != 0)
-        std::cerr << "spxjob: the job header was not written (result " << result << ")\n";
-    return result;
+    const GeneratorResult result = generator.Generate(doc, positional[1], output, fileLanguage, ItemLockFlags{},
+                                                      &context.dialogs, loginUserFullName());
+    if (result != GeneratorResult::Ok)
+        std::cerr << "spxjob: the job header was not written: " << generatorResultText(result) << "\n";
+    return static_cast<int>(result);
 }
 
 ToolCommandRegistrar headerCommand({"header",

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/types.h>
+
+#include <chrono>
 
 #include "Dialogs.h"
 #include "GeneratorTestSupport.h"
@@ -23,7 +26,7 @@ protected:
     StagingFolder folder;
     ScriptedDialogs dialogs;
     CJobStreamGenerator generator;
-    int result = -1;
+    GeneratorResult result = GeneratorResult::Ok;
 
     std::string generate(TestJob& job, bool computeAvailability = true)
     {
@@ -63,7 +66,7 @@ TEST_F(GeneratorTest, DefaultPostScriptJobWritesEverySectionInOrder)
                           "<99||>", "<20|w63>", "<162>", "<51>", "<152|w154|>", "<157>", "<160>", "<3>", "<53>"})
         expected.push_back(l);
     EXPECT_EQ(lines(job), expected);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, GeneratorResult::Ok);
     EXPECT_EQ(generator.bytesWritten(), readFile(folder.path()).size());
 }
 
@@ -96,7 +99,7 @@ TEST_F(GeneratorTest, SettingsModesAndFailures)
     TestJob job;
     job.set(Field::settingsMode, 2);
     generate(job);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, GeneratorResult::Ok);
     EXPECT_FALSE(fileExists()) << "settings mode 2 writes no staging file";
 
     job.set(Field::settingsMode, 1);
@@ -111,14 +114,14 @@ TEST_F(GeneratorTest, SettingsModesAndFailures)
 
     job.set(Field::printerLanguage, 7);
     generate(job);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, GeneratorResult::Ok);
     EXPECT_FALSE(fileExists()) << "an unknown printer language loads no table and writes nothing";
 
     job.set(Field::printerLanguage, 0);
     GeneratorInput in = job.input(strings);
     in.papers = nullptr;
-    EXPECT_EQ(generator.Generate(in, folder.path()), 4);
-    EXPECT_EQ(generator.Generate(job.input(strings), folder.path("missing/folder/x")), 4);
+    EXPECT_EQ(generator.Generate(in, folder.path()), GeneratorResult::StagingFileFailed);
+    EXPECT_EQ(generator.Generate(job.input(strings), folder.path("missing/folder/x")), GeneratorResult::StagingFileFailed);
 }
 
 TEST_F(GeneratorTest, FeatureBlockFollowsExitStaplingFoldingAndPlex)
@@ -180,13 +183,13 @@ TEST_F(GeneratorTest, JobTextsAccountRangeAndProofSet)
     job.setText(Field::jobText1040, "first-text");
     job.setText(Field::jobText1041, "second\r\nline");
     job.setText(Field::jobText1074, "third");
-    job.setText(Field::auxText, "acct");
+    job.setText(Field::auxText, "cc-42\t`x`");
     job.set(Field::pageRangeActive, 1);
     job.set(Field::fromPage, 3);
     job.set(Field::toPage, 70000);
     job.set(Field::proofSet, 1);
     auto texts = between(job, "<26|", "<25>");
-    EXPECT_THAT(texts, ElementsAre("<7|second  line>", "<18|first\xADtext>", "<19|third>", "<166|acct>",
+    EXPECT_THAT(texts, ElementsAre("<7|second  line>", "<18|first\xADtext>", "<19|third>", "<166|cc-42 `x`>",
                                    "<21|3|70000>", "<timed>"));
 
     TestJob pcl(1);
@@ -280,8 +283,7 @@ TEST_F(GeneratorTest, SeparatorsStatusPamphletColourNotificationHeaderAndExit)
     auto status = std::find(all.begin(), all.end(), "<134|w65|Plain>");
     ASSERT_NE(status, all.end());
     EXPECT_THAT(std::vector<std::string>(status, status + 10),
-                ElementsAre("<134|w65|Plain>", "<38|3>", "<162>", "<user> Ada Lovelace", "<48|op\xAD"
-                                                                                        "1@example.com|w163>",
+                ElementsAre("<134|w65|Plain>", "<38|3>", "<162>", "<user> Ada Lovelace", "<48|op-1@example.com|w163>",
                             "<164>", "<51>", "<152|w153|(Plain)>", "<167>", "<161>"));
 
     TestJob pcl(1);
@@ -293,8 +295,7 @@ TEST_F(GeneratorTest, SeparatorsStatusPamphletColourNotificationHeaderAndExit)
     pcl.user = "Ada Lovelace";   // the registered user line is for PostScript printers only
     auto pclLines = lines(pcl);
     EXPECT_THAT(pclLines, ::testing::Contains("<39> w40 w89  w43 w93  w45  "));
-    EXPECT_THAT(pclLines, ::testing::Contains("<48|op\xAD"
-                                              "1@example.com|w163>"));
+    EXPECT_THAT(pclLines, ::testing::Contains("<48|op-1@example.com|w163>"));
     EXPECT_THAT(pclLines, Not(::testing::Contains(::testing::StartsWith("<user>"))));
 }
 
@@ -403,7 +404,7 @@ TEST_F(GeneratorTest, IncludeFile)
 
     job.setText(Field::customIncludeFile, folder.path("absent.txt"));
     generate(job);
-    EXPECT_EQ(result, 3);
+    EXPECT_EQ(result, GeneratorResult::IncludeFileUnreadable);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_THAT(dialogs.shown[0].text, HasSubstr("include file missing"));
 }
@@ -429,7 +430,7 @@ TEST_F(GeneratorTest, AMismatchedCommandStringIsLeftOutAndReportedOnce)
     strings.set(kCommandBasePostScript + 26 - 1, "%%%%Media %s %d %n\n");   // would write through a number
     strings.set(kCommandBasePostScript + 8 - 1, "<8|%s|%s>\n");            // one argument too many
     auto all = lines(job);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, GeneratorResult::Ok);
     EXPECT_THAT(all, Not(::testing::Contains(::testing::StartsWith("%%Media"))));
     EXPECT_THAT(all, Not(::testing::Contains(::testing::StartsWith("<8|"))));
     EXPECT_EQ(dialogs.shown.size(), 2u);
@@ -446,6 +447,86 @@ TEST_F(GeneratorTest, PrinterLanguageSwitchTakesEffectAtTheNextFile)
     EXPECT_EQ(lines(job)[1], "<ps2>");
     job.set(Field::printerLanguage, 1);
     EXPECT_EQ(lines(job)[1], "<pcl2>");
+}
+
+// Jobs that try to break out of the header or to fill the disk.
+TEST_F(GeneratorTest, AddressAndAccountAreKeysNotPrintedText)
+{
+    TestJob job;
+    job.setText(Field::emailAddress, "ops-team@example.com\r\nX");
+    job.setText(Field::auxText, "cost-centre`7");
+    job.setText(Field::jobText1040, "ops-team");
+    auto all = lines(job);
+    EXPECT_THAT(all, ::testing::Contains("<48|ops-team@example.com  X|w163>")) << "no soft hyphen; line ends are spaces";
+    EXPECT_THAT(all, ::testing::Contains("<166|cost-centre`7>"));
+    EXPECT_THAT(all, ::testing::Contains("<18|ops\xADteam>")) << "job texts are still translated";
+}
+
+TEST_F(GeneratorTest, PageListsCannotStartALineOfTheirOwn)
+{
+    const StringTable shipped = shippedStrings();
+    for (int fileLanguage : {FileLanguagePostScript, FileLanguagePcl}) {
+        TestJob job(1);
+        job.fileLanguage = fileLanguage;
+        job.set(Field::plexMode, 1);
+        job.setText(Field::chapterPages, "1\r\n@PJL SET INJECTED=1");
+        job.addException(3, "2\n@PJL SET INJECTED=2 %!PS");
+        job.addException(5, "^3\r@PJL SET INJECTED=3");
+        job.computeAvailability();
+        std::remove(folder.path().c_str());
+        ASSERT_EQ(generator.Generate(job.input(shipped), folder.path()), GeneratorResult::Ok);
+        const std::string header = readFile(folder.path());
+        auto all = linesOf(header);
+        EXPECT_TRUE(std::all_of(all.begin() + 1, all.end(), [](auto& l) { return l.rfind("@PJL", 0) == 0; }));
+        EXPECT_THAT(all, Not(::testing::Contains(::testing::StartsWith("@PJL SET INJECTED"))));
+        EXPECT_THAT(all, Not(::testing::Contains(::testing::StartsWith("%"))));
+    }
+}
+
+TEST_F(GeneratorTest, IncludeFileMustBeARegularFileWithinItsCap)
+{
+    TestJob job;
+    job.set(Field::settingsMode, 1);
+    const std::string fifo = folder.path("include.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string large = folder.path("large.ps");
+    writeFile(large, "");
+    ASSERT_EQ(::truncate(large.c_str(), off_t(kIncludeFileByteCap) + 1), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo, large, folder.path("")}) {
+        SCOPED_TRACE(path);
+        dialogs.shown.clear();
+        job.setText(Field::customIncludeFile, path);
+        const auto start = std::chrono::steady_clock::now();
+        generate(job);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "no hang, no endless copy";
+        EXPECT_EQ(result, GeneratorResult::IncludeFileUnreadable);
+        EXPECT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(readFile(folder.path()).size(), 0u);
+    }
+    ASSERT_EQ(::truncate(large.c_str(), off_t(kIncludeFileByteCap)), 0);
+    job.setText(Field::customIncludeFile, large);
+    EXPECT_EQ(generate(job).size(), kIncludeFileByteCap + 1) << "a file at the cap is copied whole, then a newline";
+}
+
+TEST_F(GeneratorTest, OneCapHoldsForTheWholeHeader)
+{
+    TestJob job;
+    job.set(Field::plexMode, 1);
+    for (int i = 0; i < 512; ++i)
+        job.addException(3 + i % 2, "1..1800000");
+    const auto start = std::chrono::steady_clock::now();
+    generate(job);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(result, GeneratorResult::MemoryExhausted);
+    EXPECT_LE(readFile(folder.path()).size(), kHeaderByteCap);
+    EXPECT_LT(took, std::chrono::seconds(10)) << "stops as soon as the cap is passed";
+
+    TestJob fits;   // one large list below the cap is still written
+    fits.addException(3, "1..200000");
+    generate(fits);
+    EXPECT_EQ(result, GeneratorResult::Ok);
+    EXPECT_GT(readFile(folder.path()).size(), 1000000u);
+    EXPECT_NE(generatorResultText(GeneratorResult::MemoryExhausted).find("32 MiB"), std::string::npos);
 }
 
 } // namespace

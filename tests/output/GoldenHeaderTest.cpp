@@ -165,7 +165,7 @@ TEST_P(GoldenHeaderTest, MatchesTheKeptStagingFile)
     c.setup(job, folder.path(""));
     job.computeAvailability();
     CJobStreamGenerator generator;
-    ASSERT_EQ(generator.Generate(job.input(strings), folder.path()), 0);
+    ASSERT_EQ(generator.Generate(job.input(strings), folder.path()), GeneratorResult::Ok);
     const std::string header = readFile(folder.path());
     const std::string golden = std::string(SPX_TEST_DATA_DIR) + "/output/" + c.name + ".hdr";
     if (std::getenv("SPX_UPDATE_GOLDEN"))

@@ -90,7 +90,7 @@ public:
         CJobStreamGenerator apart;
         ::unlink(scratch.c_str());
         EXPECT_EQ(apart.Generate(doc, printFile, scratch, effectiveFileLanguage(doc.GetPrinterLanguage(), doc.GetFileLanguage()),
-                                 locks(), &dialogs, userFullName()), 0);
+                                 locks(), &dialogs, userFullName()), GeneratorResult::Ok);
         std::string header = readFile(scratch);
         ::unlink(scratch.c_str());
         return header;
