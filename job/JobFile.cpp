@@ -11,6 +11,7 @@
 
 #include "CodePage.h"
 #include "JobFile.h"
+#include "PageListCheck.h"
 #include "Profile.h"
 #include "SpxDoc.h"
 
@@ -223,7 +224,8 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
         paperList_->CopyFrom(*paperCopy);
         exceptionList_->CopyFrom(*exceptionCopy);
         options_ = defaults;
-        showInvalidFile();
+        if (result != JobFileReader::Result::Refused)
+            showInvalidFile();
         return false;
     }
 
@@ -319,6 +321,10 @@ JobFileReader::Result JobFileReader::read(const RecordArray& paperCopy, const Re
                 doc_.printerQueuePosition = queue;
             }
         }
+    }
+    if (const auto bad = findBadPageList(options, doc_.exceptionList())) {
+        doc_.dialogs().messageBox("The job file was not opened. " + *bad, MessageIcon::Stop, MessageButtons::Ok);
+        return Result::Refused;
     }
     return Result::Ok;
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "CodePage.h"
+#include "PageListCheck.h"
 #include "SpxDoc.h"
 #include "ToolCommand.h"
 
@@ -81,6 +82,10 @@ bool applyAssignment(CSpxDoc& doc, const std::string& assignment)
         return false;
     }
     if (info.type == FieldType::Text) {
+        if (const auto bad = checkPageListField(*field, utf8ToAnsi(value))) {
+            std::cerr << "spxjob: " << *bad << "\n";
+            return false;
+        }
         doc.setText(*field, utf8ToAnsi(value));
         return true;
     }

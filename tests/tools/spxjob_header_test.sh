@@ -30,6 +30,11 @@ check "settings mode 2 writes no header" '[ $rc -eq 0 ] && [ ! -e "$work/none.hd
 "$bin/spxjob" set "$work/ps.spx" settingsMode=1 customIncludeFile="$work/absent" >/dev/null
 "$bin/spxjob" header "$work/ps.spx" "$work/file.ps" -o "$work/inc.hdr" 2>"$work/err"; rc=$?
 check "a missing include file exits with 3 and says so" '[ $rc -eq 3 ] && grep -q "include file" "$work/err"'
+"$bin/spxjob" set "$work/ps.spx" customIncludeFile=/dev/zero >/dev/null
+timeout 20 "$bin/spxjob" header "$work/ps.spx" "$work/file.ps" -o "$work/zero.hdr" 2>"$work/err"; rc=$?
+check "a device as include file is refused at once, with the reason" '[ $rc -eq 3 ] && grep -q "regular file" "$work/err" && [ ! -s "$work/zero.hdr" ]'
+"$bin/spxjob" set "$work/ps.spx" chapterPages=$'1\r\n@PJL SET INJECTED=1' 2>"$work/err"; rc=$?
+check "a page list with a printer line is refused, naming the field" '[ $rc -ne 0 ] && grep -q "chapterPages" "$work/err"'
 "$bin/spxjob" header "$work/ps.spx" -o "$work/x.hdr" 2>/dev/null; rc=$?
 check "a missing argument shows the usage" '[ $rc -eq 2 ]'
 
