@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 namespace spx {
@@ -17,6 +18,10 @@ namespace {
 
 // The progress callback runs about once per mebibyte.
 constexpr std::uint64_t kProgressInterval = 1u << 20;
+// Within a send the spooler is asked about earlier jobs at most this often.
+constexpr std::chrono::milliseconds kFollowInterval{1000};
+// While waiting for final states: the longest pause between two rounds of questions.
+constexpr std::chrono::milliseconds kLongestFollowPause{250};
 
 bool isBlank(char c) { return c == '\r' || c == '\n' || c == ' '; }
 
@@ -118,6 +123,28 @@ bool exists(const std::string& path)
     return ::access(path.c_str(), F_OK) == 0;
 }
 
+// What tells that a print file is still the one it was: the same file, size and modification time.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    struct timespec modified {};
+
+    bool read(const std::string& path)
+    {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            return false;
+        device = info.st_dev, inode = info.st_ino, size = info.st_size, modified = info.st_mtim;
+        return true;
+    }
+    bool operator==(const FileIdentity& other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+
 // Opens a print file for reading; -1 unless it is a regular file. A pipe would block the open
 // until some writer comes and a device may never end, so neither is read as a print file.
 int openPrintFile(const std::string& path)
@@ -143,8 +170,13 @@ int openPrintFile(const std::string& path)
 
 std::string formatText(const std::string& pattern, const std::string& argument)
 {
+    return formatText(pattern, std::vector<std::string>{argument});
+}
+
+std::string formatText(const std::string& pattern, const std::vector<std::string>& arguments)
+{
     std::string out;
-    bool used = false;
+    std::size_t used = 0;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         if (pattern[i] == '%' && i + 1 < pattern.size()) {
             if (pattern[i + 1] == '%') {
@@ -152,9 +184,8 @@ std::string formatText(const std::string& pattern, const std::string& argument)
                 ++i;
                 continue;
             }
-            if (pattern[i + 1] == 's' && !used) {
-                out += argument;
-                used = true;
+            if (pattern[i + 1] == 's' && used < arguments.size()) {
+                out += arguments[used++];
                 ++i;
                 continue;
             }
@@ -164,10 +195,48 @@ std::string formatText(const std::string& pattern, const std::string& argument)
     return out;
 }
 
+std::string printableName(const std::string& name)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        auto byte = static_cast<unsigned char>(name[i]);
+        // U+0080..U+009F, two bytes in UTF-8: some terminals act on them as on ESC sequences.
+        bool c1 = byte == 0xc2 && i + 1 < name.size() && (static_cast<unsigned char>(name[i + 1]) & 0xe0) == 0x80;
+        if (byte >= 0x20 && byte != 0x7f && !c1) {
+            out += name[i];
+            continue;
+        }
+        if (byte == '\n')
+            out += "\\n";
+        else if (byte == '\r')
+            out += "\\r";
+        else if (byte == '\t')
+            out += "\\t";
+        else {
+            if (c1)
+                byte = static_cast<unsigned char>(name[++i]);
+            out += "\\x";
+            out += digits[byte >> 4];
+            out += digits[byte & 15];
+        }
+    }
+    return out;
+}
+
 std::size_t SendOutcome::sentCount() const
 {
     return static_cast<std::size_t>(std::count_if(files.begin(), files.end(),
         [](const SendFileResult& f) { return f.state == SendFileResult::State::Sent; }));
+}
+
+std::size_t SendOutcome::endedUnprintedCount() const
+{
+    return static_cast<std::size_t>(std::count_if(files.begin(), files.end(), [](const SendFileResult& f) {
+        return f.state == SendFileResult::State::Sent &&
+               (f.job.kind == SpoolerJobState::Kind::Aborted || f.job.kind == SpoolerJobState::Kind::Cancelled);
+    }));
 }
 
 SendLoop::SendLoop(Spooler& spooler, IDialogs& dialogs, const StringTable& strings, SendJobSource& job)
@@ -240,48 +309,47 @@ void SendLoop::ShowSystemError(const std::string& text)
     dialogs_.messageBox(strings_.text(IdsSpoolerError) + "\n\n" + text, MessageIcon::Stop, MessageButtons::Ok);
 }
 
-void SendLoop::confirmPending()
-{
-    if (!hasPending_)
-        return;
-    hasPending_ = false;
-    int result = spooler_.confirmDocument() ? 1 : 0;
-    if (!result)
-        ShowSystemError();
-    ReportFileResult(result, pending_.path);
-    if (outcome_ && pending_.index < outcome_->files.size())
-        outcome_->files[pending_.index].state = result ? SendFileResult::State::Sent : SendFileResult::State::NotSent;
-}
-
 void SendLoop::ReportFileResult(int result, const std::string& path)
 {
-    dialogs_.statusText(formatText(strings_.text(result ? IdsFileSent : IdsFileNotSent), path));
+    dialogs_.statusText(formatText(strings_.text(result ? IdsFileSent : IdsFileNotSent), printableName(path)));
 }
 
 bool SendLoop::CopyFileToPrinter(const std::string& path, bool dropLeadingCtrlD)
 {
-    spoolerFailed_ = false;
+    copyFailure_ = CopyFailure::File;
     if (path.empty())
         return false;
     int fd = openPrintFile(path);
     if (fd < 0)
         return false;
-    // The size, for progress only; 64-bit offsets carry files beyond 2 GB.
+    // The size the file must keep while it is read; 64-bit offsets carry files beyond 2 GB.
     off_t size = ::lseek(fd, 0, SEEK_END);
     if (size < 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
         ::close(fd);
         return false;
     }
+    const auto expected = static_cast<std::uint64_t>(size);
     std::vector<char> buffer(kBlockSize);
     BlockReader reader(fd);
-    bool ok = true;
+    CopyFailure failure = CopyFailure::None;
     bool first = true;
     std::uint64_t done = 0;
     std::uint64_t nextReport = kProgressInterval;
     for (;;) {
+        if (isAborting()) {
+            failure = CopyFailure::Aborted;
+            break;
+        }
         ssize_t count = reader.read(buffer.data(), kBlockSize);
         if (count < 0) {
-            ok = false;
+            failure = CopyFailure::File;
+            break;
+        }
+        // A file that ends early was cut while it was read; one that goes on grew meanwhile.
+        done += static_cast<std::uint64_t>(count);
+        bool atEnd = static_cast<std::size_t>(count) < kBlockSize;
+        if (done > expected || (atEnd && done < expected)) {
+            failure = CopyFailure::Changed;
             break;
         }
         const char* data = buffer.data();
@@ -293,23 +361,22 @@ bool SendLoop::CopyFileToPrinter(const std::string& path, bool dropLeadingCtrlD)
         first = false;
         // A file whose size is a multiple of the block ends with an empty write.
         if (!spooler_.write(data, length)) {
-            spoolerFailed_ = true;
-            ok = false;
+            failure = CopyFailure::Spooler;
             break;
         }
-        done += static_cast<std::uint64_t>(count);
         if (onProgress && done >= nextReport) {
-            onProgress(done, static_cast<std::uint64_t>(size));
+            onProgress(done, expected);
             nextReport = done + kProgressInterval;
         }
-        if (static_cast<std::size_t>(count) < kBlockSize)
+        if (atEnd)
             break;
     }
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && onProgress)
-        onProgress(done, static_cast<std::uint64_t>(size));
-    return ok;
+    if (::close(fd) != 0 && failure == CopyFailure::None)
+        failure = CopyFailure::File;
+    copyFailure_ = failure;
+    if (failure == CopyFailure::None && onProgress)
+        onProgress(done, expected);
+    return failure == CopyFailure::None;
 }
 
 bool SendLoop::StripFileHeader(const std::string& printFile, std::string& fileToSend)
@@ -342,7 +409,7 @@ bool SendLoop::StripFileHeader(const std::string& printFile, std::string& fileTo
     bool first = true;
     for (;;) {
         ssize_t count = readBlock(in, buffer.data(), kBlockSize);
-        if (count < 0)
+        if (count < 0 || isAborting())
             return abandon();
         const char* block = buffer.data();
         std::size_t end = static_cast<std::size_t>(count);
@@ -381,14 +448,30 @@ bool SendLoop::StripFileHeader(const std::string& printFile, std::string& fileTo
     return true;
 }
 
+int SendLoop::failDocument(CopyFailure failure, const std::string& printFile)
+{
+    // Half a document never reaches the printer. A spooler that failed says why, and so does a
+    // file that changed while it was read; a print file that could not be read, or a send broken
+    // off, is reported on the status line only.
+    std::string error = spooler_.lastErrorText();
+    spooler_.cancelDocument();
+    if (isAborting())
+        return 0;   // a spooler made to give up by the abort has nothing to say
+    if (failure == CopyFailure::Spooler)
+        ShowSystemError(error);
+    else if (failure == CopyFailure::Changed)
+        dialogs_.messageBox(formatText(strings_.text(IdsFileChanged), printableName(printFile)), MessageIcon::Stop,
+                            MessageButtons::Ok);
+    return 0;
+}
+
 int SendLoop::SendFile(const std::string& stagingPath, const std::string& printFile, int settingsMode)
 {
-    // Every failure below keeps the spooler's text while the file before is confirmed and
-    // reported first, so that the lines and messages come in the order of the list.
+    lastJob_ = 0;
+    FileIdentity before;
+    bool known = before.read(printFile);
     if (!spooler_.startDocument(baseName(printFile))) {
-        std::string error = spooler_.lastErrorText();
-        confirmPending();
-        ShowSystemError(error);
+        ShowSystemError();
         return 0;
     }
     bool ok = true;
@@ -401,32 +484,157 @@ int SendLoop::SendFile(const std::string& stagingPath, const std::string& printF
         ok = CopyFileToPrinter(fileToSend, true);
         if (stripped)
             ::unlink(fileToSend.c_str());
+        if (!ok && stripped && copyFailure_ == CopyFailure::Changed)
+            copyFailure_ = CopyFailure::File;   // our own copy, not the print file
     }
-    if (!ok) {
-        // Half a document never reaches the printer. A spooler that failed says why; a print
-        // file that could not be read is reported on the status line only.
-        bool spoolerFailed = spoolerFailed_;
-        std::string error = spooler_.lastErrorText();
-        spooler_.cancelDocument();
-        confirmPending();
-        if (spoolerFailed)
-            ShowSystemError(error);
-        return 0;
-    }
-    if (!spooler_.finishDocument()) {
-        std::string error = spooler_.lastErrorText();
-        confirmPending();
-        ShowSystemError(error);
-        return 0;
-    }
-    // The printer has worked on the file before while this one went up: its turn now. This
-    // document is confirmed after the next upload, or at once when no send loop runs.
-    confirmPending();
-    if (!outcome_ && !spooler_.confirmDocument()) {
+    // The print file must be the one it was when the document started, read or copied whole.
+    FileIdentity after;
+    if (ok && known && (!after.read(printFile) || !(after == before)))
+        ok = false, copyFailure_ = CopyFailure::Changed;
+    if (!ok)
+        return failDocument(copyFailure_, printFile);
+    int job = 0;
+    if (!spooler_.finishDocument(job)) {
         ShowSystemError();
         return 0;
     }
+    lastJob_ = job;
     return 1;
+}
+
+bool SendLoop::locateMissing(std::string& path)
+{
+    FileDialogRequest request;
+    request.filter = strings_.text(IdsPrintFileFilter);
+    request.initialName = path;
+    request.title = formatText(strings_.text(IdsLocateFileTitle), printableName(path));
+    request.mustExist = true;
+    FileDialogResult chosen = dialogs_.openFileName(request);
+    if (chosen.kind != FileDialogResult::Kind::Chosen || chosen.path.empty())
+        return false;
+    path = chosen.path;   // for this send only; the list keeps its entry
+    return true;
+}
+
+// One entry of the file list, from locating it to its line on the status line. Stops the loop
+// (clears `sending`) when the header cannot be written.
+void SendLoop::sendEntry(const std::string& entry, int settingsMode, SendOutcome& outcome)
+{
+    SendFileResult fileResult;
+    fileResult.listedPath = entry;
+    std::string path = entry;
+    if (!exists(path)) {
+        bool located = locateMissing(path);
+        if (!sending_.load() || isAborting())
+            return;   // reported with the entries the send did not reach
+        if (!located) {
+            fileResult.state = SendFileResult::State::Skipped;
+            outcome.files.push_back(fileResult);
+            return;
+        }
+    }
+    fileResult.sentPath = path;
+
+    job_.storePages();
+    // A PCL printer reads a PDF file's header as PostScript.
+    if (job_.printerLanguage() == 1 && job_.fileLanguage() == 2)
+        job_.setFileLanguage(0);
+    std::string stagingPath = MakeStagingPath(applicationName);
+    int generated = job_.generate(path, stagingPath, job_.fileLanguage());
+    if (generated != 0) {
+        ::unlink(stagingPath.c_str());
+        dialogs_.messageBox(strings_.text(IdsHeaderFailed), MessageIcon::Stop, MessageButtons::Ok);
+        job_.refreshSheet();
+        outcome.headerFailed = true;
+        sending_.store(false);
+        ReportFileResult(0, path);
+        outcome.files.push_back(fileResult);
+        return;
+    }
+    int result = SendFile(stagingPath, path, settingsMode);
+    ::unlink(stagingPath.c_str());
+    ReportFileResult(result, path);
+    if (result) {
+        fileResult.state = SendFileResult::State::Sent;
+        followed_.push_back({outcome.files.size(), path, lastJob_, {SpoolerJobState::Kind::Waiting, {}}});
+    }
+    outcome.files.push_back(fileResult);
+}
+
+// Every entry the send did not reach gets its line: it was not sent.
+void SendLoop::reportUnreached(const std::vector<std::string>& files, SendOutcome& outcome)
+{
+    for (std::size_t i = outcome.files.size(); i < files.size(); ++i) {
+        ReportFileResult(0, files[i]);
+        SendFileResult fileResult;
+        fileResult.listedPath = files[i];
+        outcome.files.push_back(fileResult);
+    }
+}
+
+void SendLoop::reportJobEnd(const FollowedJob& followed)
+{
+    SendStringId id = followed.state.kind == SpoolerJobState::Kind::Aborted ? IdsJobAborted : IdsJobCancelled;
+    dialogs_.statusText(formatText(strings_.text(id), {printableName(followed.path), printableName(followed.state.reason)}));
+}
+
+bool SendLoop::followJobs()
+{
+    lastFollow_ = std::chrono::steady_clock::now();
+    bool open = false;
+    for (FollowedJob& followed : followed_) {
+        if (followed.state.isFinal())
+            continue;
+        if (followed.job <= 0) {
+            followed.state = {SpoolerJobState::Kind::Gone, {}};   // the spooler gave nothing to follow
+            continue;
+        }
+        SpoolerJobState state = spooler_.jobState(followed.job);
+        // A spooler that cannot be asked now may answer later; what it said before stands.
+        if (state.kind == SpoolerJobState::Kind::NoAnswer && followed.state.kind != SpoolerJobState::Kind::NoAnswer) {
+            open = true;
+            continue;
+        }
+        followed.state = state;
+        if (state.kind == SpoolerJobState::Kind::Aborted || state.kind == SpoolerJobState::Kind::Cancelled)
+            reportJobEnd(followed);
+        open = open || !state.isFinal();
+    }
+    return open;
+}
+
+void SendLoop::waitForFinalStates()
+{
+    auto deadline = std::chrono::steady_clock::now() + finalStateWait;
+    auto pause = std::chrono::milliseconds(5);
+    while (followJobs() && !isAborting()) {
+        // A small job on a local printer ends within milliseconds; a long one is asked less often.
+        auto wake = std::min(std::chrono::steady_clock::now() + pause, deadline);
+        while (std::chrono::steady_clock::now() < wake && !isAborting())
+            std::this_thread::sleep_for(std::min(pause, std::chrono::milliseconds(20)));
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        pause = std::min(pause * 2, kLongestFollowPause);
+    }
+}
+
+// The last line of every sent file after a wait: how its job ended, or that this is not known.
+void SendLoop::reportFinalStates()
+{
+    for (const FollowedJob& followed : followed_) {
+        SendStringId id = IdsJobStillWaiting;
+        switch (followed.state.kind) {
+        case SpoolerJobState::Kind::Aborted:
+        case SpoolerJobState::Kind::Cancelled:
+            continue;   // said when it was learned
+        case SpoolerJobState::Kind::Completed: id = IdsJobCompleted; break;
+        case SpoolerJobState::Kind::Gone:
+        case SpoolerJobState::Kind::NoAnswer: id = IdsJobStateUnknown; break;
+        case SpoolerJobState::Kind::Held: id = IdsJobHeld; break;
+        case SpoolerJobState::Kind::Waiting: id = IdsJobStillWaiting; break;
+        }
+        dialogs_.statusText(formatText(strings_.text(id), printableName(followed.path)));
+    }
 }
 
 SendOutcome SendLoop::SendJob(const std::string& printerName, int settingsMode, const std::vector<std::string>& files)
@@ -441,76 +649,32 @@ SendOutcome SendLoop::SendJob(const std::string& printerName, int settingsMode, 
         return outcome;
     }
     outcome.queueOpened = true;
-    outcome_ = &outcome;
-    struct OutcomeScope {
-        SendLoop& loop;
-        ~OutcomeScope() { loop.outcome_ = nullptr, loop.hasPending_ = false; }
-    } outcomeScope{*this};
+    followed_.clear();
+    lastFollow_ = std::chrono::steady_clock::now();
     sending_.store(true);
     for (const std::string& entry : files) {
-        if (!sending_.load()) {
-            outcome.cancelled = true;
+        if (!sending_.load() || isAborting())
             break;
-        }
-        SendFileResult fileResult;
-        fileResult.listedPath = entry;
-        std::string path = entry;
-        if (!exists(path)) {
-            confirmPending();   // the line of the file before comes ahead of this dialog
-            FileDialogRequest request;
-            request.filter = strings_.text(IdsPrintFileFilter);
-            request.initialName = path;
-            request.title = formatText(strings_.text(IdsLocateFileTitle), path);
-            request.mustExist = true;
-            FileDialogResult chosen = dialogs_.openFileName(request);
-            if (!sending_.load()) {
-                outcome.cancelled = true;
-                break;
-            }
-            if (chosen.kind != FileDialogResult::Kind::Chosen || chosen.path.empty()) {
-                fileResult.state = SendFileResult::State::Skipped;
-                outcome.files.push_back(fileResult);
-                continue;
-            }
-            path = chosen.path;   // for this send only; the list keeps its entry
-        }
-        fileResult.sentPath = path;
-
-        job_.storePages();
-        // A PCL printer reads a PDF file's header as PostScript.
-        if (job_.printerLanguage() == 1 && job_.fileLanguage() == 2)
-            job_.setFileLanguage(0);
-        std::string stagingPath = MakeStagingPath(applicationName);
-        int generated = job_.generate(path, stagingPath, job_.fileLanguage());
-        if (generated != 0) {
-            ::unlink(stagingPath.c_str());
-            confirmPending();
-            dialogs_.messageBox(strings_.text(IdsHeaderFailed), MessageIcon::Stop, MessageButtons::Ok);
-            job_.refreshSheet();
-            outcome.headerFailed = true;
-            fileResult.state = SendFileResult::State::NotSent;
-            outcome.files.push_back(fileResult);
-            sending_.store(false);
-            break;
-        }
-        // The entry is Sent only once the spooler has confirmed its job.
-        fileResult.state = SendFileResult::State::NotSent;
-        std::size_t index = outcome.files.size();
-        outcome.files.push_back(fileResult);
-        int result = SendFile(stagingPath, path, settingsMode);
-        ::unlink(stagingPath.c_str());
-        if (result) {
-            pending_ = {path, index};
-            hasPending_ = true;
-        } else {
-            ReportFileResult(0, path);
-        }
+        sendEntry(entry, settingsMode, outcome);
+        if (!followed_.empty() && std::chrono::steady_clock::now() - lastFollow_ >= kFollowInterval)
+            followJobs();
     }
-    // Whatever ended the loop, the last file is confirmed and reported before the queue closes.
-    confirmPending();
+    outcome.aborted = isAborting();
+    outcome.cancelled = !outcome.headerFailed && outcome.files.size() < files.size();
+    // A file broken off in the middle has its line; the ones after it get theirs.
+    reportUnreached(files, outcome);
     sending_.store(false);
     spooler_.closeQueue();
     removeWorkFolder();
+    // The spooler holds every sent file: what it did with them so far, and with a wait, in the end.
+    if (finalStateWait.count() > 0)
+        waitForFinalStates();
+    else
+        followJobs();
+    if (finalStateWait.count() > 0)
+        reportFinalStates();
+    for (const FollowedJob& followed : followed_)
+        outcome.files[followed.index].job = followed.state;
     return outcome;
 }
 

@@ -1,19 +1,18 @@
 // Every libcups call of the program. A submission is checked at every step: the job is created,
-// the document started, every write continued, the document finished with an OK status and, once
-// the caller asks for it, the job followed until the printer has it. On any failure the half-made
-// job is cancelled.
+// the document started, every write continued and the document finished with an OK status; on
+// any failure the half-made job is cancelled. Jobs are followed afterwards one question at a time,
+// never by waiting here.
 
 #include "CupsSpooler.h"
 
 #include <cups/cups.h>
 
 #include <algorithm>
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <deque>
-#include <thread>
 #include <vector>
 
 namespace spx {
@@ -21,6 +20,7 @@ namespace spx {
 namespace {
 
 // Job states of RFC 8011.
+constexpr int kJobPending = 3;
 constexpr int kJobHeld = 4;
 constexpr int kJobCanceled = 7;
 constexpr int kJobAborted = 8;
@@ -32,24 +32,39 @@ std::string cupsErrorText()
     return text ? text : std::string();
 }
 
-// Why a request on `http` failed: the scheduler's word when it answered, else what the
-// connection knows (for an answer that never came libcups reports an internal error with the
-// text "Success").
-std::string requestErrorText(http_t* http)
+// A scheduler that cannot be reached, in the same words whether it was never there or went away
+// in the middle of a send (libcups would pass on the error of its last reconnection attempt,
+// "No such file or directory" for a local socket, which reads like a missing print file).
+std::string unreachableText()
 {
-    int code = http ? httpError(http) : 0;
-    bool answered = cupsLastError() != IPP_STATUS_ERROR_INTERNAL && cupsLastError() > IPP_STATUS_OK_CONFLICTING;
-    std::string text = cupsErrorText();
-    if (!answered && code != 0)
-        return std::strerror(code);
-    return text.empty() ? std::strerror(EIO) : text;
+    return std::string(std::strerror(EHOSTDOWN)) + " (" + cupsServer() + ")";
 }
 
-// Asked by libcups when the scheduler has been silent for the reply time: give up.
-int giveUpWaiting(http_t*, void*)
+// Whether the last request failed without the scheduler's answer: libcups reports an answer that
+// never came as an internal error ("Success"), and a connection it could not make again as
+// service unavailable with the system's text.
+bool requestUnanswered()
 {
-    return 0;
+    ipp_status_t status = cupsLastError();
+    return status == IPP_STATUS_ERROR_INTERNAL || status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
 }
+
+// Why a request on `http` failed: the scheduler's word when it answered, else what the
+// connection knows.
+std::string requestErrorText(http_t* http)
+{
+    if (!requestUnanswered()) {
+        std::string text = cupsErrorText();
+        return text.empty() ? std::strerror(EIO) : text;
+    }
+    int code = http ? httpError(http) : 0;
+    if (code == ETIMEDOUT)
+        return std::strerror(code);
+    return unreachableText();
+}
+
+// libcups asks whether to go on waiting each time the scheduler has been silent this long.
+constexpr std::chrono::milliseconds kWaitStep{500};
 
 } // namespace
 
@@ -57,10 +72,13 @@ struct CupsSpooler::State {
     http_t* http = nullptr;
     std::string queue;          // the destination's name, without an instance
     int jobId = 0;              // the job of the document being written
-    std::deque<int> awaiting;   // jobs whose upload has ended, oldest first, not yet confirmed
     bool documentOpen = false;  // the request body of the document is being sent
     std::string error;
     int replyTimeoutMs = 30000;
+    std::function<bool()> abortCheck;
+    bool cleaningUp = false;   // cancelling a job: not to be broken off
+    // The silence libcups reports on, in steps of the wait step.
+    std::chrono::steady_clock::time_point silenceStarted, lastSilentStep;
     // Writes are gathered into large chunks: libcups sends every write as a chunk of its own,
     // three system calls each, which for the send loop's small blocks costs more than the copy.
     std::vector<char> pending;
@@ -73,9 +91,7 @@ struct CupsSpooler::State {
         http_status_t status = cupsWriteRequestData(http, pending.data(), pending.size());
         pending.clear();
         if (status != HTTP_STATUS_CONTINUE) {
-            error = cupsErrorText();
-            if (error.empty())
-                error = std::strerror(EPIPE);
+            error = requestErrorText(http);
             return false;
         }
         return true;
@@ -87,16 +103,34 @@ struct CupsSpooler::State {
             return true;
         http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, replyTimeoutMs, nullptr);
         if (!http) {
-            // libcups says "Host is down" for a scheduler it cannot reach.
-            error = cupsErrorText();
-            if (error.empty())
-                error = std::strerror(EHOSTDOWN);
+            error = unreachableText();
             return false;
         }
-        // A scheduler that takes the connection and then never answers, or stops reading in the
-        // middle of a document, ends the request with an error instead of holding the send.
-        httpSetTimeout(http, replyTimeoutMs / 1000.0, giveUpWaiting, nullptr);
+        setTimeout();
         return true;
+    }
+
+    // A scheduler that takes the connection and then never answers, or stops reading in the
+    // middle of a document, ends the request with an error instead of holding the send; a send
+    // that is broken off stops waiting within a step.
+    void setTimeout()
+    {
+        auto step = std::min(kWaitStep, std::chrono::milliseconds(replyTimeoutMs));
+        httpSetTimeout(http, static_cast<double>(step.count()) / 1000.0, keepWaiting, this);
+    }
+
+    static int keepWaiting(http_t*, void* data)
+    {
+        State& s = *static_cast<State*>(data);
+        auto now = std::chrono::steady_clock::now();
+        auto step = std::min(kWaitStep, std::chrono::milliseconds(s.replyTimeoutMs));
+        // Steps that follow each other closely belong to one silence.
+        if (now - s.lastSilentStep > 2 * step)
+            s.silenceStarted = now - step;
+        s.lastSilentStep = now;
+        if (s.abortCheck && !s.cleaningUp && s.abortCheck())
+            return 0;
+        return now - s.silenceStarted < std::chrono::milliseconds(s.replyTimeoutMs) ? 1 : 0;
     }
 
     void disconnect()
@@ -108,8 +142,10 @@ struct CupsSpooler::State {
 
     void cancelJobById(int id)
     {
+        cleaningUp = true;
         if (connect())
             cupsCancelJob2(http, queue.c_str(), id, 0);
+        cleaningUp = false;
     }
 
     // Removes the job of the current document, whatever state its upload is in.
@@ -154,9 +190,12 @@ struct CupsSpooler::State {
         return known;
     }
 
-    // The job's state and the printer's last word on it; 0 when the scheduler does not answer.
-    int jobState(int id, std::string& message)
+    // The job's state and the printer's last word on it.
+    SpoolerJobState jobState(int id)
     {
+        SpoolerJobState result;
+        if (!connect())
+            return result;
         ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
         char uri[HTTP_MAX_URI];
         httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/jobs/%d", id);
@@ -165,24 +204,56 @@ struct CupsSpooler::State {
         static const char* const wanted[] = {"job-state", "job-state-reasons", "job-printer-state-message"};
         ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
         ipp_t* response = cupsDoRequest(http, request, "/");
-        if (!response)
-            return 0;
+        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) {
+            ippDelete(response);
+            result.kind = SpoolerJobState::Kind::Gone;
+            return result;
+        }
+        if (!response || cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+            error = requestErrorText(http);
+            ippDelete(response);
+            // A scheduler that went away leaves a dead connection: the next question makes a new one.
+            if (requestUnanswered())
+                disconnect();
+            return result;
+        }
         int state = 0;
         if (ipp_attribute_t* attribute = ippFindAttribute(response, "job-state", IPP_TAG_ENUM))
             state = ippGetInteger(attribute, 0);
-        message.clear();
-        if (ipp_attribute_t* attribute = ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT)) {
-            if (const char* text = ippGetString(attribute, 0, nullptr))
-                message = text;
-        }
-        if (message.empty()) {
-            if (ipp_attribute_t* attribute = ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD)) {
-                if (const char* text = ippGetString(attribute, 0, nullptr))
-                    message = text;
-            }
-        }
+        result.kind = stateKind(state);
+        result.reason = jobMessage(response);
+        if (result.reason.empty() && (state == kJobCanceled || state == kJobAborted))
+            result.reason = ippEnumString("job-state", state);
         ippDelete(response);
-        return state;
+        return result;
+    }
+
+    static SpoolerJobState::Kind stateKind(int state)
+    {
+        switch (state) {
+        case kJobHeld: return SpoolerJobState::Kind::Held;
+        case kJobCompleted: return SpoolerJobState::Kind::Completed;
+        case kJobCanceled: return SpoolerJobState::Kind::Cancelled;
+        case kJobAborted: return SpoolerJobState::Kind::Aborted;
+        default:
+            // Pending, processing and stopped jobs are on their way; a state outside the
+            // standard's is taken as one too.
+            return state >= kJobPending ? SpoolerJobState::Kind::Waiting : SpoolerJobState::Kind::NoAnswer;
+        }
+    }
+
+    // The printer's last word on the job, else the spooler's first reason for its state.
+    static std::string jobMessage(ipp_t* response)
+    {
+        if (ipp_attribute_t* attribute = ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT)) {
+            if (const char* text = ippGetString(attribute, 0, nullptr); text && *text)
+                return text;
+        }
+        if (ipp_attribute_t* attribute = ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD)) {
+            if (const char* text = ippGetString(attribute, 0, nullptr); text && std::strcmp(text, "none") != 0)
+                return text;
+        }
+        return {};
     }
 };
 
@@ -203,7 +274,12 @@ void CupsSpooler::setReplyTimeout(int milliseconds)
 {
     state_->replyTimeoutMs = milliseconds > 0 ? milliseconds : 30000;
     if (state_->http)
-        httpSetTimeout(state_->http, state_->replyTimeoutMs / 1000.0, giveUpWaiting, nullptr);
+        state_->setTimeout();
+}
+
+void CupsSpooler::setAbortCheck(std::function<bool()> check)
+{
+    state_->abortCheck = std::move(check);
 }
 
 std::string CupsSpooler::serverName()
@@ -278,9 +354,6 @@ void CupsSpooler::closeQueue()
 {
     State& s = *state_;
     s.cancelJob();
-    // No job is left unfollowed: one whose state cannot be learned is cancelled.
-    while (!s.awaiting.empty())
-        confirmDocument();
     s.disconnect();
     s.queue.clear();
 }
@@ -297,13 +370,15 @@ bool CupsSpooler::startDocument(const std::string& documentName)
         return false;
     s.jobId = cupsCreateJob(s.http, s.queue.c_str(), documentName.c_str(), 0, nullptr);
     if (s.jobId <= 0) {
-        s.error = cupsErrorText();
+        s.error = requestErrorText(s.http);
         s.jobId = 0;
+        if (requestUnanswered())
+            s.disconnect();
         return false;
     }
     http_status_t status = cupsStartDocument(s.http, s.queue.c_str(), s.jobId, documentName.c_str(), CUPS_FORMAT_RAW, 1);
     if (status != HTTP_STATUS_CONTINUE) {
-        s.error = cupsErrorText();
+        s.error = requestUnanswered() ? requestErrorText(s.http) : cupsErrorText();
         if (s.error.empty())
             s.error = httpStatus(status);
         s.documentOpen = true;   // the request may be half made: drop the connection
@@ -335,9 +410,10 @@ bool CupsSpooler::write(const void* data, std::size_t count)
     return true;
 }
 
-bool CupsSpooler::finishDocument()
+bool CupsSpooler::finishDocument(int& job)
 {
     State& s = *state_;
+    job = 0;
     if (!s.documentOpen) {
         s.error = std::strerror(EBADF);
         return false;
@@ -349,61 +425,24 @@ bool CupsSpooler::finishDocument()
     s.documentOpen = false;
     ipp_status_t status = cupsFinishDocument(s.http, s.queue.c_str());
     if (status > IPP_STATUS_OK_CONFLICTING) {
-        s.error = cupsErrorText();
+        s.error = requestErrorText(s.http);
         s.cancelJob();
         return false;
     }
-    // Without a waiting time the scheduler's answer alone judges the document.
-    if (completionWaitMs_ > 0)
-        s.awaiting.push_back(s.jobId);
+    // The spooler holds the whole document: what becomes of the job is its business now.
+    job = s.jobId;
     s.jobId = 0;
     return true;
 }
 
-bool CupsSpooler::confirmDocument()
+SpoolerJobState CupsSpooler::jobState(int job)
 {
     State& s = *state_;
-    if (s.awaiting.empty())
-        return true;
-    if (s.documentOpen) {
-        // The connection carries a request body: no other request can go on it now.
-        s.error = std::strerror(EBUSY);
-        return false;
+    if (job <= 0 || s.documentOpen) {
+        // A connection that carries a document cannot ask; the job is asked about later.
+        return {};
     }
-    int id = s.awaiting.front();
-    s.awaiting.pop_front();
-    if (!s.connect())
-        return false;
-
-    // Follow the job until the printer has taken it: every millisecond at first, as a local
-    // printer has a small job within a few, then less and less often.
-    auto started = std::chrono::steady_clock::now();
-    auto deadline = started + std::chrono::milliseconds(completionWaitMs_);
-    auto pause = std::chrono::milliseconds(1);
-    std::string message;
-    for (;;) {
-        int state = s.jobState(id, message);
-        if (state == 0) {
-            // The file is reported as not sent, so the job must not print later: cancel it
-            // while the scheduler can still be reached.
-            s.error = requestErrorText(s.http);
-            s.cancelJobById(id);
-            return false;
-        }
-        // A held job waits, whole, for its release at the printer.
-        if (state == kJobCompleted || state == kJobHeld)
-            return true;
-        if (state == kJobCanceled || state == kJobAborted) {
-            s.error = message.empty() ? std::string(ippEnumString("job-state", state)) : message;
-            return false;
-        }
-        // Pending, processing and stopped jobs are still on their way.
-        if (std::chrono::steady_clock::now() >= deadline)
-            return true;
-        std::this_thread::sleep_for(pause);
-        if (std::chrono::steady_clock::now() > started + std::chrono::milliseconds(200))
-            pause = std::min(pause * 2, std::chrono::milliseconds(10));
-    }
+    return s.jobState(job);
 }
 
 void CupsSpooler::cancelDocument()

@@ -3,6 +3,7 @@
 // configuration, or the local default), as for every CUPS client. All libcups calls of the
 // program live in CupsSpooler.cpp.
 
+#include <functional>
 #include <memory>
 
 #include "Spooler.h"
@@ -21,19 +22,18 @@ public:
     void closeQueue() override;
     bool startDocument(const std::string& documentName) override;
     bool write(const void* data, std::size_t count) override;
-    bool finishDocument() override;
-    bool confirmDocument() override;
+    bool finishDocument(int& job) override;
+    SpoolerJobState jobState(int job) override;
     void cancelDocument() override;
     std::string lastErrorText() const override;
-
-    // How long confirmDocument waits for the printer to take a job (milliseconds). A job that
-    // is still queued or printing when the time is up counts as handed over; 0 does not wait
-    // and judges every document by the scheduler's answer to its upload alone.
-    void setCompletionWait(int milliseconds) { completionWaitMs_ = milliseconds; }
 
     // How long the scheduler may stay silent, when connecting or in the middle of a request,
     // before the request fails (milliseconds; 30 seconds unless set).
     void setReplyTimeout(int milliseconds);
+
+    // Asked while the scheduler keeps a request waiting: true ends the request at once (a send
+    // that is being broken off).
+    void setAbortCheck(std::function<bool()> check);
 
     // The scheduler's address as libcups sees it (for messages).
     static std::string serverName();
@@ -41,7 +41,6 @@ public:
 private:
     struct State;
     std::unique_ptr<State> state_;
-    int completionWaitMs_ = 60000;
 };
 
 } // namespace spx

@@ -18,6 +18,17 @@ struct SpoolerQueue {
     bool isDefault = false;
 };
 
+// A job after its document was accepted. Completed, Aborted, Cancelled and Gone are final: Gone is
+// a job the spooler no longer knows without having said how it ended (a spooler that keeps no job
+// history forgets every job it has finished). Waiting, Held and NoAnswer may still change.
+struct SpoolerJobState {
+    enum class Kind { Waiting, Held, Completed, Aborted, Cancelled, Gone, NoAnswer };
+    Kind kind = Kind::NoAnswer;
+    std::string reason;   // the spooler's words on an aborted or cancelled job
+
+    bool isFinal() const { return kind == Kind::Completed || kind == Kind::Aborted || kind == Kind::Cancelled || kind == Kind::Gone; }
+};
+
 class Spooler {
 public:
     virtual ~Spooler() = default;
@@ -26,22 +37,18 @@ public:
     virtual bool listQueues(std::vector<SpoolerQueue>& queues) = 0;
     // Opens the queue for the documents that follow; an open queue is closed first.
     virtual bool openQueue(const std::string& name) = 0;
-    // Closing confirms every document still awaiting confirmation (its outcome is then lost)
-    // and cancels a document being written.
+    // Closes the queue; a document being written is cancelled. Jobs already handed over stay.
     virtual void closeQueue() = 0;
     // Starts one document of data type RAW on the open queue, named `documentName`.
     virtual bool startDocument(const std::string& documentName) = 0;
     // Appends bytes to the started document. A write of zero bytes does nothing and succeeds.
     virtual bool write(const void* data, std::size_t count) = 0;
-    // Ends the upload of the document: true when the spooler took it whole. The document then
-    // awaits confirmation (below) while the caller goes on; a document the spooler refused gives
-    // false and leaves no job behind.
-    virtual bool finishDocument() = 0;
-    // Follows the oldest document whose upload has ended to its end: true when (within the
-    // spooler's waiting time) the printer took it or the spooler holds it, whole, for delivery;
-    // false, with the spooler's text, when the printer aborted it or it was cancelled. Nothing
-    // awaiting confirmation succeeds. Not while a document is being written.
-    virtual bool confirmDocument() = 0;
+    // Ends the document: true when the spooler accepted it whole, which makes the file sent;
+    // `job` then names the spooler's job for jobState (0 when it cannot be followed). A document
+    // the spooler refused gives false and leaves no job behind.
+    virtual bool finishDocument(int& job) = 0;
+    // What the spooler knows of a job now; asks once and never waits.
+    virtual SpoolerJobState jobState(int job) = 0;
     // Throws away the started document and its job. Nothing happens without one.
     virtual void cancelDocument() = 0;
 

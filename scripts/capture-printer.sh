@@ -10,16 +10,23 @@
 #   capture-printer.sh status DIR      exit 0 when the scheduler answers
 #   capture-printer.sh env DIR         print `export CUPS_SERVER=…` and the other settings
 #   capture-printer.sh reset DIR       remove every captured file
+#   capture-printer.sh stop-scheduler DIR | start-scheduler DIR | restart DIR
+#                                      stop, start again or restart only the scheduler (its
+#                                      jobs stay in its spool folder), as a scheduler that dies
+#                                      or is restarted under a running send
 #
 # The scheduler has its own configuration, spool, log and cache folders under DIR, listens on a
 # free loopback port and on DIR/cups.sock, and never talks to the system's scheduler. Its RAW
 # queue (default name "capture", or $SPX_CAPTURE_QUEUE) sends to socket://127.0.0.1:PORT, where
-# tools/capture-listener.py writes connection n to DIR/captures/000n.prn.
+# tools/capture-listener.py writes connection n to DIR/captures/000n.prn. SPX_CAPTURE_HISTORY=No
+# makes a scheduler that forgets every job as soon as it has ended (PreserveJobHistory No).
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 listener="$top/tools/capture-listener.py"
 queue=${SPX_CAPTURE_QUEUE:-capture}
+history=${SPX_CAPTURE_HISTORY:-Yes}
+case "$history" in Yes|No) ;; *) echo "capture-printer: SPX_CAPTURE_HISTORY is Yes or No" >&2; exit 2 ;; esac
 # The distribution's interpreter starts fastest and stops at once on SIGTERM.
 python=/usr/bin/python3
 [ -x "$python" ] || python=$(command -v python3)
@@ -128,7 +135,7 @@ BrowseLocalProtocols none
 WebInterface No
 DefaultAuthType None
 ErrorPolicy abort-job
-PreserveJobHistory Yes
+PreserveJobHistory $history
 PreserveJobFiles No
 MaxJobs 0
 <Location />
@@ -145,8 +152,8 @@ MaxJobs 0
   </Limit>
 </Policy>
 EOF
-  cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" >"$dir/log/cupsd.out" 2>&1 &
-  local cupsd_pid=$!
+  local cupsd_pid
+  cupsd_pid=$(launch_scheduler "$dir")
   started_pids+=("$cupsd_pid")
   cat >"$dir/spooler.env" <<EOF
 DIR=$dir
@@ -159,12 +166,7 @@ CUPS_SERVER=$socket_path
 CUPS_SERVER_TCP=127.0.0.1:$port
 QUEUE=$queue
 EOF
-  for i in $(seq 1 200); do
-    scheduler_running "$socket_path" && break
-    alive "$cupsd_pid" || die "cupsd failed: $(cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null)"
-    sleep 0.05
-  done
-  scheduler_running "$socket_path" || die "cupsd did not answer in time"
+  await_scheduler "$dir" "$cupsd_pid"
 
   CUPS_SERVER=$socket_path lpadmin -p "$queue" -E -v "socket://127.0.0.1:$capture_port/?contimeout=5" \
     || die "could not add the queue $queue"
@@ -177,6 +179,44 @@ EOF
   echo "  queue $queue -> socket://127.0.0.1:$capture_port, captures in $dir/captures"
 }
 
+# Starts cupsd on the configuration in DIR; prints its process id.
+launch_scheduler() {
+  local dir=$1
+  cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" >>"$dir/log/cupsd.out" 2>&1 &
+  echo $!
+}
+
+await_scheduler() {
+  local dir=$1 pid=$2 i
+  for i in $(seq 1 200); do
+    scheduler_running "$dir/cups.sock" && return 0
+    alive "$pid" || die "cupsd failed: $(cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null)"
+    sleep 0.05
+  done
+  die "cupsd did not answer in time"
+}
+
+cmd_stop_scheduler() {
+  local dir=${1:-}
+  [ -n "$dir" ] || die "usage: capture-printer.sh stop-scheduler DIR"
+  load_state "$dir"
+  # Given time to write its job files, so that the jobs are there again after a start.
+  stop_process "${CUPSD_PID:-}" 100
+}
+
+cmd_start_scheduler() {
+  local dir=${1:-}
+  [ -n "$dir" ] || die "usage: capture-printer.sh start-scheduler DIR"
+  load_state "$dir"
+  if [ -n "${CUPSD_PID:-}" ] && alive "$CUPSD_PID"; then
+    return 0
+  fi
+  local pid
+  pid=$(launch_scheduler "$dir")
+  sed -i "s/^CUPSD_PID=.*/CUPSD_PID=$pid/" "$dir/spooler.env"
+  await_scheduler "$dir" "$pid"
+}
+
 # Alive and not a zombie (the processes outlive the shell that started them, so their reaping
 # is up to whoever adopted them).
 alive() {
@@ -186,12 +226,12 @@ alive() {
 }
 
 stop_process() {
-  local pid=$1
+  local pid=$1 rounds=${2:-20}
   [ -n "$pid" ] || return 0
   kill "$pid" 2>/dev/null || return 0
   # A throw-away scheduler need not take its time saving state: a second is enough.
   local i
-  for i in $(seq 1 20); do
+  for i in $(seq 1 "$rounds"); do
     alive "$pid" || return 0
     sleep 0.05
   done
@@ -253,5 +293,8 @@ case "${1:-}" in
   status) shift; cmd_status "$@" ;;
   env) shift; cmd_env "$@" ;;
   reset) shift; cmd_reset "$@" ;;
-  *) sed -n '2,12p' "$0" >&2; exit 2 ;;
+  stop-scheduler) shift; cmd_stop_scheduler "$@" ;;
+  start-scheduler) shift; cmd_start_scheduler "$@" ;;
+  restart) shift; cmd_stop_scheduler "$@"; cmd_start_scheduler "$@" ;;
+  *) sed -n '2,16p' "$0" >&2; exit 2 ;;
 esac

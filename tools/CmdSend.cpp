@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -24,7 +25,7 @@ public:
     explicit SendConsoleDialogs(const StringTable& strings) : strings_(strings) {}
     FileDialogResult openFileName(const FileDialogRequest& request) override
     {
-        statusText(formatText(strings_.text(IdsFileNotSent), request.initialName));
+        statusText(formatText(strings_.text(IdsFileNotSent), printableName(request.initialName)));
         return {};
     }
 
@@ -32,16 +33,56 @@ private:
     const StringTable& strings_;
 };
 
-std::atomic<bool>* interruptFlag = nullptr;
+// The first of Ctrl+C, SIGTERM and SIGHUP (a closed terminal) that arrived during a send; the send
+// loop reads it between blocks.
+std::atomic<int> stopSignal{0};
 
-// The first Ctrl+C ends the send after the file on its way, like Escape in the window; the
-// second ends the program.
-extern "C" void onInterrupt(int)
+extern "C" void onStopSignal(int signal)
 {
-    if (interruptFlag)
-        interruptFlag->store(false);
-    std::signal(SIGINT, SIG_DFL);
+    int none = 0;
+    stopSignal.compare_exchange_strong(none, signal);
 }
+
+// While a send runs, these signals break it off: the document on its way is cancelled, its job
+// and the staging files go, and every file gets its line. A second signal during that clean-up
+// changes nothing; once it is done the program ends by the first signal, as it would have.
+class StopSignals {
+public:
+    StopSignals()
+    {
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < kCount; ++i)
+            ::sigaction(kSignals[i], &action, &previous_[i]);
+    }
+    ~StopSignals()
+    {
+        for (std::size_t i = 0; i < kCount; ++i)
+            ::sigaction(kSignals[i], &previous_[i], nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+    static bool arrived() { return stopSignal.load() != 0; }
+    // Ends the program by the signal that stopped the send, once the handlers are the previous ones.
+    static void endBySignal()
+    {
+        int signal = stopSignal.load();
+        if (signal == 0)
+            return;
+        std::cout.flush();
+        std::cerr.flush();
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+
+private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    static constexpr std::size_t kCount = sizeof kSignals / sizeof kSignals[0];
+    struct sigaction previous_[kCount] {};
+};
 
 // Progress of a large file on a terminal: one line, rewritten.
 class TerminalProgress {
@@ -75,7 +116,7 @@ int send(ToolContext& context)
 {
     std::string queue;
     std::string jobFile;
-    int waitSeconds = 60;
+    int waitSeconds = 0;
     std::vector<std::string> files;
     auto& args = context.args;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -112,24 +153,26 @@ int send(ToolContext& context)
         return 1;
 
     CupsSpooler spooler;
-    // --wait: the longest wait for the printer to confirm one job (each is followed while the
-    // next file goes up); at most a day, which keeps the milliseconds within an int.
-    spooler.setCompletionWait(std::min(waitSeconds, 86400) * 1000);
     // Without option pages, the controls are as the job setup pages leave them after loading the job.
     DocumentSendJob job(doc, dialogs);
     SendLoop loop(spooler, dialogs, context.config.strings, job);
     TerminalProgress progress;
     loop.onProgress = [&progress](std::uint64_t done, std::uint64_t total) { progress(done, total); };
+    // --wait: how long to wait, after the last file, for every job's final state (at most a day).
+    loop.finalStateWait = std::chrono::seconds(std::clamp(waitSeconds, 0, 86400));
 
-    interruptFlag = &loop.sendingFlag();
-    auto previous = std::signal(SIGINT, onInterrupt);
-    SendOutcome outcome = loop.SendJob(queue, doc.GetSettingsMode(), files);
-    std::signal(SIGINT, previous);
-    interruptFlag = nullptr;
+    SendOutcome outcome;
+    {
+        StopSignals signals;
+        loop.abortRequested = &StopSignals::arrived;
+        spooler.setAbortCheck(&StopSignals::arrived);
+        outcome = loop.SendJob(queue, doc.GetSettingsMode(), files);
+    }
+    StopSignals::endBySignal();
 
     if (files.empty() || !outcome.queueOpened)
         return 1;
-    return outcome.sentCount() == files.size() ? 0 : 1;
+    return outcome.sentCount() == files.size() && outcome.endedUnprintedCount() == 0 ? 0 : 1;
 }
 
 int queues(ToolContext& context)
@@ -152,7 +195,8 @@ int queues(ToolContext& context)
 }
 
 ToolCommandRegistrar sendCommand({"send",
-    "send --queue QUEUE [--job JOBFILE] [--wait SECONDS] FILE...   send print files as the window does", send});
+    "send --queue QUEUE [--job JOBFILE] [--wait SECONDS] FILE...   send print files as the window does; "
+    "--wait: then wait up to SECONDS for the printer's final word on each file and print it", send});
 ToolCommandRegistrar queuesCommand({"queues", "queues                  list the printer queues and their devices", queues});
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <sys/types.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,14 +25,17 @@ struct CaptureSpooler {
     std::string server;     // CUPS_SERVER
     int capturePort = 0;
 
-    // The fixture names the private scheduler's socket in CUPS_SERVER; its folder holds the rest.
+    // The fixture names the private scheduler's socket in CUPS_SERVER; its folder holds the rest,
+    // and `sibling` names a folder beside it with another private scheduler of the fixture.
     // False when the tests run outside the fixture.
-    bool load()
+    bool load(const std::string& sibling = {})
     {
         const char* env = std::getenv("CUPS_SERVER");
         if (!env || !*env)
             return false;
         home = std::filesystem::path(env).parent_path().string();
+        if (!sibling.empty())
+            home = std::filesystem::path(home).parent_path().string() + "/" + sibling;
         if (home.empty() || !std::filesystem::exists(home + "/spooler.env"))
             return false;
         std::map<std::string, std::string> values;
@@ -51,6 +55,33 @@ struct CaptureSpooler {
         server = values["CUPS_SERVER"];
         capturePort = std::atoi(values["CAPTURE_PORT"].c_str());
         return !queue.empty() && !server.empty();
+    }
+
+    // The scheduler's process, as the script last started it.
+    pid_t schedulerPid() const
+    {
+        std::string content = readFile(home + "/spooler.env");
+        auto at = content.find("CUPSD_PID=");
+        return at == std::string::npos ? 0 : static_cast<pid_t>(std::atoll(content.c_str() + at + 10));
+    }
+
+    // capture-printer.sh with a command on this spooler's folder ("restart", "stop-scheduler",
+    // "start-scheduler"); true when it succeeded.
+    bool script(const std::string& command) const
+    {
+        return std::system(("bash '" SPX_CAPTURE_SCRIPT "' " + command + " '" + home + "' >/dev/null 2>&1").c_str()) == 0;
+    }
+
+    // Waits until the queue holds no job that has not ended; true when it came to that in time.
+    bool awaitNoUnfinishedJobs(const std::string& queueName, std::chrono::seconds limit = std::chrono::seconds(30)) const
+    {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!unfinishedJobs(queueName).empty()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
     }
 
     std::vector<std::string> captureFiles() const

@@ -10,7 +10,9 @@
 
 #include <cups/cups.h>
 
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <future>
 #include <memory>
 #include <unistd.h>
@@ -66,6 +68,57 @@ protected:
             output.append(buffer, n);
         int status = ::pclose(pipe);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // spxjob on another spooler; the time it took.
+    std::chrono::milliseconds timedSend(const std::string& arguments, std::string& output, int& status, const std::string& server)
+    {
+        auto started = std::chrono::steady_clock::now();
+        status = spxjob(arguments, output, server);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    }
+
+    // Pauses a queue until the end of the scope.
+    struct PausedQueue {
+        const CaptureSpooler& spooler;
+        std::string queue;
+        PausedQueue(const CaptureSpooler& on, std::string name) : spooler(on), queue(std::move(name))
+        {
+            spooler.run("cupsdisable " + queue);
+        }
+        ~PausedQueue() { resume(); }
+        void resume() { spooler.run("cupsenable " + queue); }
+    };
+
+    // Waits until the scheduler receives a document (it keeps an incoming request in a file of
+    // its spool folder named by a number until the request ends).
+    bool awaitIncomingDocument(std::chrono::seconds limit) const
+    {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::error_code ignored;
+            for (const auto& entry : std::filesystem::directory_iterator(capture.home + "/spool", ignored)) {
+                std::string name = entry.path().filename().string();
+                if (std::isdigit(static_cast<unsigned char>(name[0])) && entry.is_regular_file(ignored) &&
+                    entry.file_size(ignored) > 0)
+                    return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+
+    static bool waitForChild(pid_t child, std::chrono::seconds limit, int& status)
+    {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (::waitpid(child, &status, WNOHANG) == child)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        return false;
     }
 
     std::string sentLine(const std::string& path) { return formatText(strings.text(IdsFileSent), path); }
@@ -275,7 +328,7 @@ TEST_F(CupsSendTest, FileVanishingBeforeTheCopyCancelsItsJobAndTheNextGoes)
     EXPECT_EQ(watch.countAfterQuietPeriod(), 1u);
 }
 
-TEST_F(CupsSendTest, DeviceRefusingTheConnectionEndsAbortedNotSent)
+TEST_F(CupsSendTest, DeviceRefusingTheConnectionIsSentThenReportedAborted)
 {
     // A bound socket that does not listen refuses every connection.
     int refusing = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -289,16 +342,167 @@ TEST_F(CupsSendTest, DeviceRefusingTheConnectionEndsAbortedNotSent)
     capture.run("lpadmin -p " + queue + " -E -v 'socket://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
                 "/?contimeout=1'");
 
+    // The spooler took the file: it was sent. Waiting for the end tells what became of it.
     std::string path = folders.file("refused.prn", "refused");
+    loop.finalStateWait = std::chrono::seconds(60);
     SendOutcome outcome = loop.SendJob(queue, 0, {path});
-    EXPECT_EQ(outcome.sentCount(), 0u);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text.rfind(strings.text(IdsSpoolerError) + "\n\n", 0), 0u);
-    EXPECT_GT(dialogs.shown[0].text.size(), strings.text(IdsSpoolerError).size() + 2);
-    EXPECT_EQ(dialogs.statusTexts, std::vector<std::string>{notSentLine(path)});
+    EXPECT_EQ(outcome.sentCount(), 1u);
+    ASSERT_EQ(outcome.files.size(), 1u);
+    EXPECT_EQ(outcome.files[0].job.kind, SpoolerJobState::Kind::Aborted);
+    EXPECT_NE(outcome.files[0].job.reason, "");
+    EXPECT_EQ(outcome.endedUnprintedCount(), 1u);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.statusTexts,
+              (std::vector<std::string>{sentLine(path),
+                                        formatText(strings.text(IdsJobAborted), {path, outcome.files[0].job.reason})}));
     EXPECT_EQ(capture.unfinishedJobs(queue), "");
     capture.run("lpadmin -x " + queue);
     ::close(refusing);
+}
+
+TEST_F(CupsSendTest, PausedQueueAndSchedulerWithoutHistoryEveryFileSentAtOnce)
+{
+    CaptureSpooler forgetful;
+    ASSERT_TRUE(forgetful.load("capture-nohistory")) << "the second spooler of the fixture";
+    std::string output;
+    std::string jobFile = folders.files + "/raw.spx";
+    ASSERT_EQ(spxjob("new -o '" + jobFile + "' settingsMode=2", output), 0) << output;
+    std::vector<std::string> paths{folders.file("a.prn", "alpha"), folders.file("b.prn", "beta"), folders.file("c.prn", "gamma")};
+    std::string files = " '" + paths[0] + "' '" + paths[1] + "' '" + paths[2] + "'";
+    std::string expected = sentLine(paths[0]) + "\n" + sentLine(paths[1]) + "\n" + sentLine(paths[2]) + "\n";
+    std::string send = "send --queue " + forgetful.queue + " --job '" + jobFile + "'";
+
+    // Paused: the jobs wait at the spooler, the send does not.
+    PausedQueue pause(forgetful, forgetful.queue);
+    CaptureWatch watch(forgetful);
+    int status = -1;
+    auto paused = timedSend(send + files, output, status, forgetful.server);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(output, expected);
+    // A send that waited for the printer took at least a minute per file before.
+    EXPECT_LT(paused, std::chrono::seconds(20)) << "the send waited on the paused queue";
+    std::fprintf(stderr, "[ figures ] 3 files to a paused queue: %lld ms\n", static_cast<long long>(paused.count()));
+    pause.resume();
+    auto received = watch.wait(3);
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0], "alpha");
+    EXPECT_EQ(received[2], "gamma");
+    EXPECT_TRUE(forgetful.awaitNoUnfinishedJobs(forgetful.queue));
+
+    // Printed and then forgotten: sent all the same, and with --wait the end is told as the
+    // spooler knows it.
+    auto waited = timedSend(send + " --wait 30" + files, output, status, forgetful.server);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output.rfind(expected, 0), 0u) << output;
+    EXPECT_EQ(output.find(strings.text(IdsFileNotSent).substr(0, 8)), std::string::npos) << output;
+    for (const std::string& path : paths) {
+        bool told = output.find(formatText(strings.text(IdsJobCompleted), path) + "\n") != std::string::npos ||
+                    output.find(formatText(strings.text(IdsJobStateUnknown), path) + "\n") != std::string::npos;
+        EXPECT_TRUE(told) << path << "\n" << output;
+    }
+    std::fprintf(stderr, "[ figures ] 3 files with --wait to a scheduler without history: %lld ms\n",
+                 static_cast<long long>(waited.count()));
+    EXPECT_EQ(watch.wait(6).size(), 6u);
+}
+
+TEST_F(CupsSendTest, SchedulerRestartedUnderTheSendLosesNoFile)
+{
+    // The first file waits in the paused queue while the scheduler restarts; the second goes to
+    // the new scheduler; both print once the queue goes on, and their end is learned.
+    PausedQueue pause(capture, capture.queue);
+    std::string first = folders.file("first.prn", "first");
+    std::string second = folders.file("second.prn", "second");
+    job.beforeFile = [&](int call) {
+        if (call == 1) {
+            EXPECT_TRUE(capture.script("restart"));
+        }
+    };
+    CaptureWatch watch(capture);
+    SendOutcome outcome = loop.SendJob(capture.queue, 0, {first, second});
+    EXPECT_EQ(outcome.sentCount(), 2u);
+    EXPECT_EQ(dialogs.statusTexts, (std::vector<std::string>{sentLine(first), sentLine(second)}));
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].text;
+
+    EXPECT_TRUE(capture.script("restart"));
+    pause.resume();
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (loop.followJobs() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    auto received = watch.wait(2);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0], SimpleJob::headerFor(first, 0, 0) + "first");
+    EXPECT_EQ(received[1], SimpleJob::headerFor(second, 0, 0) + "second");
+    EXPECT_EQ(dialogs.statusTexts.size(), 2u) << "no job ended without printing";
+}
+
+TEST_F(CupsSendTest, SchedulerGoneInTheMiddleOfASendSaysSo)
+{
+    std::string first = folders.file("first.prn", "first");
+    std::string second = folders.file("second.prn", "second");
+    std::string third = folders.file("third.prn", "third");
+    job.beforeFile = [&](int call) {
+        if (call == 1) {
+            EXPECT_TRUE(capture.script("stop-scheduler"));
+        }
+    };
+    SendOutcome outcome = loop.SendJob(capture.queue, 0, {first, second, third});
+    EXPECT_TRUE(capture.script("start-scheduler"));
+    EXPECT_EQ(outcome.sentCount(), 1u);
+    EXPECT_EQ(dialogs.statusTexts, (std::vector<std::string>{sentLine(first), notSentLine(second), notSentLine(third)}));
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    for (const auto& shown : dialogs.shown) {
+        EXPECT_EQ(shown.text.rfind(strings.text(IdsSpoolerError) + "\n\nHost is down", 0), 0u) << shown.text;
+        EXPECT_EQ(shown.text.find("No such file"), std::string::npos) << shown.text;
+    }
+    EXPECT_TRUE(capture.awaitNoUnfinishedJobs(capture.queue));
+}
+
+// spxjob sending a large file, broken off by signals while the scheduler holds the upload.
+TEST_F(CupsSendTest, SignalsDuringAnUploadCancelItAndLeaveNothingBehind)
+{
+    std::string output;
+    std::string jobFile = folders.files + "/raw.spx";
+    ASSERT_EQ(spxjob("new -o '" + jobFile + "' settingsMode=2", output), 0) << output;
+    // A sparse file costs no disk to read and takes the scheduler a while to spool.
+    std::string big = folders.files + "/big.prn";
+    writeFile(big, "x");
+    ASSERT_EQ(::truncate(big.c_str(), off_t(1) << 30), 0);
+    std::string next = folders.file("next.prn", "next");
+    struct Case { const char* what; std::vector<int> signals; };
+    for (const Case& c : {Case{"Ctrl+C twice", {SIGINT, SIGINT}}, Case{"SIGTERM", {SIGTERM}}, Case{"SIGHUP", {SIGHUP}}}) {
+        std::string log = folders.root + "/spxjob.out";
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::setenv("TMPDIR", folders.temp.c_str(), 1);
+            ::setenv("CUPS_SERVER", capture.server.c_str(), 1);
+            int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(fd, 1), ::dup2(fd, 2);
+            ::execl(SPX_BIN_DIR "/spxjob", "spxjob", "send", "--queue", capture.queue.c_str(), "--job", jobFile.c_str(),
+                    big.c_str(), next.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Once the document comes in, the scheduler stops reading: the upload stands still.
+        bool uploading = awaitIncomingDocument(std::chrono::seconds(20));
+        pid_t scheduler = capture.schedulerPid();
+        ::kill(scheduler, SIGSTOP);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        for (int signal : c.signals) {
+            ::kill(child, signal);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ::kill(scheduler, SIGCONT);
+        int status = 0;
+        bool ended = waitForChild(child, std::chrono::seconds(60), status);
+        output = readFile(log);
+        EXPECT_TRUE(uploading) << c.what;
+        ASSERT_TRUE(ended) << c.what << ": spxjob did not end";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signals[0]) << c.what << " status " << status;
+        EXPECT_EQ(output, notSentLine(big) + "\n" + notSentLine(next) + "\n") << c.what;
+        EXPECT_TRUE(folders.tempEntries().empty()) << c.what << ": staging folder left";
+        EXPECT_TRUE(capture.awaitNoUnfinishedJobs(capture.queue, std::chrono::seconds(10))) << c.what << ": job left";
+    }
 }
 
 TEST_F(CupsSendTest, SpxjobSendPrintsOneLinePerFileAndFailsWhenOneWasNotSent)

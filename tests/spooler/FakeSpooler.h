@@ -1,7 +1,6 @@
 #pragma once
 // A spooler that keeps every document in memory and fails where a test tells it to. A document
-// whose upload has ended is Uploaded until it is confirmed: then Finished, or Aborted where the
-// test has the printer abort it.
+// the spooler accepted is Finished; its job is then as the test sets it (completed unless told).
 
 #include <string>
 #include <vector>
@@ -13,11 +12,12 @@ namespace spx::test {
 class FakeSpooler : public Spooler {
 public:
     struct Document {
-        enum class State { Open, Uploaded, Finished, Aborted, Cancelled };
+        enum class State { Open, Finished, Cancelled };
         std::string name;
         std::string data;
         std::vector<std::size_t> writes;   // the size of every write, empty ones included
         State state = State::Open;
+        SpoolerJobState job{SpoolerJobState::Kind::Completed, {}};   // once Finished
     };
 
     std::vector<SpoolerQueue> queues{{"capture", "socket://127.0.0.1:9100", true}};
@@ -25,17 +25,19 @@ public:
     std::string openedQueue;
     int openCount = 0;
     int closeCount = 0;
-    // What happened, in order: "start N", "finish N", "confirm N", "cancel N", "close".
+    // What happened, in order: "start N", "finish N", "state N", "cancel N", "close".
     std::vector<std::string> events;
-    // Confirmations asked for while a document was being written, or with none awaiting.
-    int misplacedConfirms = 0;
-    int confirmedByClose = 0;   // documents the closing had to confirm, their outcome unreported
+    // Job states asked for while a document was being written.
+    int misplacedQuestions = 0;
 
     // Failures: the n-th document (0-based) fails to start, to finish, or after this many bytes.
     int failStartOf = -1;
     int failFinishOf = -1;
     int failWriteOf = -1;
-    int abortAfterUploadOf = -1;   // the printer aborts this document once it has it
+    int abortAfterUploadOf = -1;   // the printer aborts this document's job once it has it
+    // Every job stays waiting, as on a paused queue.
+    bool queuePaused = false;
+    bool forgetFinishedJobs = false;   // a spooler without job history: every ended job is gone
     std::size_t failWriteAfter = 0;
     std::string failureText = "The printer is on fire";
     std::string abortText = "The printer ran out of toner";
@@ -58,8 +60,6 @@ public:
     void closeQueue() override
     {
         cancelDocument();
-        for (; awaitingCount() > 0; ++confirmedByClose)
-            confirmDocument();
         if (!openedQueue.empty()) {
             ++closeCount;
             events.push_back("close");
@@ -92,40 +92,37 @@ public:
         return true;
     }
 
-    bool finishDocument() override
+    bool finishDocument(int& job) override
     {
+        job = 0;
         if (documents.empty() || documents.back().state != Document::State::Open)
             return fail("no document");
-        if (static_cast<int>(documents.size()) - 1 == failFinishOf) {
+        std::size_t index = documents.size() - 1;
+        if (static_cast<int>(index) == failFinishOf) {
             documents.back().state = Document::State::Cancelled;
             return fail(failureText);
         }
-        documents.back().state = Document::State::Uploaded;
-        events.push_back("finish " + std::to_string(documents.size() - 1));
+        Document& document = documents.back();
+        document.state = Document::State::Finished;
+        if (queuePaused)
+            document.job = {SpoolerJobState::Kind::Waiting, {}};
+        else if (static_cast<int>(index) == abortAfterUploadOf)
+            document.job = {SpoolerJobState::Kind::Aborted, abortText};
+        else if (forgetFinishedJobs)
+            document.job = {SpoolerJobState::Kind::Gone, {}};
+        events.push_back("finish " + std::to_string(index));
+        job = static_cast<int>(index) + 1;
         return true;
     }
 
-    bool confirmDocument() override
+    SpoolerJobState jobState(int job) override
     {
-        bool writing = !documents.empty() && documents.back().state == Document::State::Open;
-        for (std::size_t i = 0; i < documents.size(); ++i) {
-            Document& document = documents[i];
-            if (document.state != Document::State::Uploaded)
-                continue;
-            if (writing) {
-                ++misplacedConfirms;
-                return fail("a document is being written");
-            }
-            events.push_back("confirm " + std::to_string(i));
-            if (static_cast<int>(i) == abortAfterUploadOf) {
-                document.state = Document::State::Aborted;
-                return fail(abortText);
-            }
-            document.state = Document::State::Finished;
-            return true;
-        }
-        ++misplacedConfirms;
-        return true;
+        if (!documents.empty() && documents.back().state == Document::State::Open)
+            ++misplacedQuestions;
+        if (job <= 0 || job > static_cast<int>(documents.size()))
+            return {SpoolerJobState::Kind::Gone, {}};
+        events.push_back("state " + std::to_string(job - 1));
+        return documents[static_cast<std::size_t>(job - 1)].job;
     }
 
     void cancelDocument() override
@@ -134,14 +131,6 @@ public:
             documents.back().state = Document::State::Cancelled;
             events.push_back("cancel " + std::to_string(documents.size() - 1));
         }
-    }
-
-    std::size_t awaitingCount() const
-    {
-        std::size_t count = 0;
-        for (const auto& document : documents)
-            count += document.state == Document::State::Uploaded;
-        return count;
     }
 
     std::string lastErrorText() const override { return error_; }
