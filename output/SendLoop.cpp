@@ -1,5 +1,7 @@
 #include "SendLoop.h"
 
+#include "FileStream.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,7 +31,7 @@ bool isBlank(char c) { return c == '\r' || c == '\n' || c == ' '; }
 // sees stay those of the copy buffer, at a fraction of the system calls.
 class BlockReader {
 public:
-    explicit BlockReader(int fd) : fd_(fd), buffer_(kReadAhead) {}
+    explicit BlockReader(CFileStream& file) : file_(file), buffer_(kReadAhead) {}
 
     // Up to `count` bytes (fewer only at the end of the file); -1 on an error.
     ssize_t read(char* out, std::size_t count)
@@ -39,15 +41,13 @@ public:
             if (start_ == end_) {
                 if (atEnd_)
                     break;
-                ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
-                if (n < 0) {
-                    if (errno == EINTR)
-                        continue;
+                int64_t got = static_cast<int64_t>(buffer_.size());
+                // The stream reports a read at the end of the file as a failure that moved nothing.
+                if (!file_.Read(buffer_.data(), got) && got == 0 && !atEndOfFile())
                     return -1;
-                }
                 start_ = 0;
-                end_ = static_cast<std::size_t>(n);
-                atEnd_ = n == 0;
+                end_ = static_cast<std::size_t>(got);
+                atEnd_ = got == 0;
                 continue;
             }
             std::size_t take = std::min(count - done, end_ - start_);
@@ -59,30 +59,19 @@ public:
     }
 
 private:
+    // At or past the end: a file cut below the position counts as ended too.
+    bool atEndOfFile()
+    {
+        int64_t position = 0, length = 0;
+        return file_.GetPosition(position) && file_.GetLength(length) && position >= length;
+    }
+
     static constexpr std::size_t kReadAhead = 256 * 1024;
-    int fd_;
+    CFileStream& file_;
     std::vector<char> buffer_;
     std::size_t start_ = 0, end_ = 0;
     bool atEnd_ = false;
 };
-
-// Reads until `count` bytes or the end of the file; -1 on an error.
-ssize_t readBlock(int fd, char* buffer, std::size_t count)
-{
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t n = ::read(fd, buffer + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<ssize_t>(done);
-}
 
 bool writeBlock(int fd, const char* data, std::size_t count)
 {
@@ -145,25 +134,13 @@ struct FileIdentity {
     }
 };
 
-// Opens a print file for reading; -1 unless it is a regular file. A pipe would block the open
+// Opens a print file for reading, only when it is a regular file: a pipe would block the open
 // until some writer comes and a device may never end, so neither is read as a print file.
-int openPrintFile(const std::string& path)
+bool openPrintFile(CFileStream& file, const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return -1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        errno = EINVAL;
-        return -1;
-    }
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    file.openMode = FileOpenRead;
+    file.regularFilesOnly = true;
+    return file.SetName(path) && file.Open();
 }
 
 } // namespace
@@ -319,18 +296,14 @@ bool SendLoop::CopyFileToPrinter(const std::string& path, bool dropLeadingCtrlD)
     copyFailure_ = CopyFailure::File;
     if (path.empty())
         return false;
-    int fd = openPrintFile(path);
-    if (fd < 0)
-        return false;
+    CFileStream file;
     // The size the file must keep while it is read; 64-bit offsets carry files beyond 2 GB.
-    off_t size = ::lseek(fd, 0, SEEK_END);
-    if (size < 0 || ::lseek(fd, 0, SEEK_SET) != 0) {
-        ::close(fd);
+    int64_t size = 0;
+    if (!openPrintFile(file, path) || !file.GetLength(size))
         return false;
-    }
     const auto expected = static_cast<std::uint64_t>(size);
     std::vector<char> buffer(kBlockSize);
-    BlockReader reader(fd);
+    BlockReader reader(file);
     CopyFailure failure = CopyFailure::None;
     bool first = true;
     std::uint64_t done = 0;
@@ -371,7 +344,7 @@ bool SendLoop::CopyFileToPrinter(const std::string& path, bool dropLeadingCtrlD)
         if (atEnd)
             break;
     }
-    if (::close(fd) != 0 && failure == CopyFailure::None)
+    if (!file.Close() && failure == CopyFailure::None)
         failure = CopyFailure::File;
     copyFailure_ = failure;
     if (failure == CopyFailure::None && onProgress)
@@ -394,21 +367,20 @@ bool SendLoop::StripFileHeader(const std::string& printFile, std::string& fileTo
     if (out < 0)
         return false;
     std::string copyPath = name.data();
-    int in = openPrintFile(printFile);
+    CFileStream in;
     auto abandon = [&] {
-        if (in >= 0)
-            ::close(in);
         ::close(out);
         ::unlink(copyPath.c_str());
         return false;
     };
-    if (in < 0)
+    if (!openPrintFile(in, printFile))
         return abandon();
+    BlockReader reader(in);
 
     std::vector<char> buffer(kBlockSize);
     bool first = true;
     for (;;) {
-        ssize_t count = readBlock(in, buffer.data(), kBlockSize);
+        ssize_t count = reader.read(buffer.data(), kBlockSize);
         if (count < 0 || isAborting())
             return abandon();
         const char* block = buffer.data();
@@ -438,8 +410,7 @@ bool SendLoop::StripFileHeader(const std::string& printFile, std::string& fileTo
         if (end < kBlockSize)
             break;
     }
-    ::close(in);
-    in = -1;
+    in.Close();
     if (::close(out) != 0) {
         ::unlink(copyPath.c_str());
         return false;
