@@ -122,6 +122,12 @@ bool CSpxApp::LoadConfiguration()
                             MessageButtons::Ok);
         return false;
     }
+    // The program does not start on a rules file it cannot use; the message names the line.
+    RulesError rulesError;
+    if (!itemDisabling_.rules.LoadRules(itemDisablingFile, config_.strings, rulesError)) {
+        dialogs_.messageBox(rulesFileMessage(config_.strings, rulesError), MessageIcon::Stop, MessageButtons::Ok);
+        return false;
+    }
     helpFile = config_.helpPath();
     if (!readable(helpFile)) {
         helpFile.clear();

@@ -14,6 +14,7 @@
 
 #include "Configuration.h"
 #include "Dialogs.h"
+#include "rules/ItemDisabling.h"
 
 namespace spx {
 class CSpxDoc;
@@ -50,6 +51,7 @@ public:
 
     IDialogs& dialogs() { return dialogs_; }
     const Configuration& config() const { return config_; }
+    ItemDisabling& itemDisabling() { return itemDisabling_; }   // the rules read at start-up
     CSpxDoc* document() const { return document_.get(); }
     CMainFrame* mainFrame() const { return frame_.get(); }
     CSpxView* view() const;
@@ -75,6 +77,7 @@ private:
     IDialogs& dialogs_;
     std::string requestedFolder_;
     Configuration config_;
+    ItemDisabling itemDisabling_;
     QString registeredBundle_;
     std::unique_ptr<MemoryPool> pool_;
     std::unique_ptr<CSpxDoc> document_;

@@ -6,6 +6,7 @@
 #include "JobStreamGenerator.h"
 #include "SpxDoc.h"
 #include "ToolCommand.h"
+#include "rules/ItemDisabling.h"
 
 namespace spx::tool {
 
@@ -43,8 +44,15 @@ int header(ToolContext& context)
         fileLanguage = doc.GetFileLanguage();
     // As the send does: a PDF file goes to a PCL printer as PostScript.
     fileLanguage = effectiveFileLanguage(doc.GetPrinterLanguage(), fileLanguage);
+    // The item-disabling rules switch controls off as they do in the window.
+    ItemLockFlags locks;
+    std::string rulesMessage;
+    if (!itemLocksFromConfiguration(context.config, doc.options(), locks, rulesMessage)) {
+        std::cerr << "spxjob: " << rulesMessage << "\n";
+        return 1;
+    }
     CJobStreamGenerator generator;
-    const GeneratorResult result = generator.Generate(doc, positional[1], output, fileLanguage, ItemLockFlags{},
+    const GeneratorResult result = generator.Generate(doc, positional[1], output, fileLanguage, locks,
                                                       &context.dialogs, loginUserFullName());
     if (result != GeneratorResult::Ok)
         std::cerr << "spxjob: the job header was not written: " << generatorResultText(result) << "\n";

@@ -10,6 +10,7 @@
 
 #include "CupsSpooler.h"
 #include "DocumentSendJob.h"
+#include "rules/ItemDisabling.h"
 #include "SendLoop.h"
 #include "SpxDoc.h"
 #include "ToolCommand.h"
@@ -153,8 +154,15 @@ int send(ToolContext& context)
         return 1;
 
     CupsSpooler spooler;
-    // Without option pages, the controls are as the job setup pages leave them after loading the job.
-    DocumentSendJob job(doc, dialogs);
+    // Without option pages, the controls are as the job setup pages leave them after loading the
+    // job and applying the item-disabling rules.
+    ItemLockFlags locks;
+    std::string rulesMessage;
+    if (!itemLocksFromConfiguration(context.config, doc.options(), locks, rulesMessage)) {
+        std::cerr << "spxjob: " << rulesMessage << "\n";
+        return 1;
+    }
+    DocumentSendJob job(doc, dialogs, locks);
     SendLoop loop(spooler, dialogs, context.config.strings, job);
     TerminalProgress progress;
     loop.onProgress = [&progress](std::uint64_t done, std::uint64_t total) { progress(done, total); };

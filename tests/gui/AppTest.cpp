@@ -118,6 +118,15 @@ TEST(StartupTest, MissingPaperDefinitionsOrItemDisablingFilesEndTheStart)
     EXPECT_EQ(rules.dialogs.shown[0].icon, MessageIcon::Stop);
 }
 
+TEST(StartupTest, ABrokenItemDisablingFileEndsTheStartNamingTheLine)
+{
+    Started rules([](ProgramFolder& f) { f.write("itemdisable.txt", "; rules\nWPrinterID=IDS_PRINTER_OTHER\nColour=1\n"); });
+    EXPECT_FALSE(rules.ok);
+    ASSERT_EQ(rules.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rules.message(0), rules.text(61225) + rules.text(389) + rules.text(61224) + "line 3: unknown key Colour");
+    EXPECT_EQ(rules.dialogs.shown[0].icon, MessageIcon::Stop);
+}
+
 TEST(StartupTest, AMissingHelpFileOnlySwitchesHelpOff)
 {
     Started run([](ProgramFolder& f) { f.remove("spxl-help.html"); });

@@ -24,6 +24,15 @@ check "a PCL file is entered last" '[ "$(tail -1 "$work/pcl.hdr")" = "@PJL ENTER
 "$bin/spxjob" header "$work/ps.spx" "$work/f.pdf" --file-language pdf -o "$work/pdf.hdr"
 check "a PDF file goes to a PCL printer as PostScript" 'grep -qx "@PJL COMMENT DATA = POSTSCRIPT" "$work/pdf.hdr"'
 
+# The shipped item-disabling rules give the PCL model no folder: its header asks for no folding.
+"$bin/spxjob" set "$work/ps.spx" foldMode=1 >/dev/null
+"$bin/spxjob" header "$work/ps.spx" "$work/file.pcl" --file-language pcl -o "$work/nofold.hdr"
+check "the item-disabling rules reach the header" '! grep -q "@PJL SET FOLD" "$work/nofold.hdr"'
+mkdir "$work/config" && cp "$bin"/spxlres.rcc "$bin"/papers.ini "$bin"/spxl.ini "$work/config/"
+printf 'WPrinterID=IDS_PRINTER_OTHER\nColour=1\n' > "$work/config/itemdisable.txt"
+"$bin/spxjob" --config "$work/config" header "$work/ps.spx" "$work/file.pcl" -o "$work/broken.hdr" 2>"$work/err"; rc=$?
+check "a broken rules file stops the header and names its line" '[ $rc -eq 1 ] && grep -q "line 2: unknown key Colour" "$work/err"'
+
 "$bin/spxjob" set "$work/ps.spx" settingsMode=2 >/dev/null
 "$bin/spxjob" header "$work/ps.spx" "$work/file.ps" -o "$work/none.hdr"; rc=$?
 check "settings mode 2 writes no header" '[ $rc -eq 0 ] && [ ! -e "$work/none.hdr" ]'
