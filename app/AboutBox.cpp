@@ -7,30 +7,29 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "GuiStrings.h"
+#include "AppContext.h"
 #include "TemplateLoader.h"
 
 namespace spx::gui {
 
 namespace {
-constexpr int IDD_ABOUTBOX = 100;
 constexpr int IDOK = 1;
 } // namespace
 
-CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
+CAboutBox::CAboutBox(AppContext& context, QWidget* parent) : QDialog(parent), context_(context)
 {
     auto* layout = new QVBoxLayout(this);
     form_ = LoadTemplate(IDD_ABOUTBOX, this);
     if (form_)
         layout->addWidget(form_);
-    setWindowTitle(loadString(57344));
+    setWindowTitle(context_.text(57344));
     auto setText = [this](int id, const QString& text) {
         if (auto* label = qobject_cast<QLabel*>(GetDlgItem(id)))
             label->setText(text);
     };
-    setText(2605, loadString(2));
-    setText(1078, loadString(180));
-    setText(2607, loadString(1166));
+    setText(2605, context_.text(2));
+    setText(1078, context_.text(180));
+    setText(2607, context_.text(1166));
     if (form_)
         if (auto* picture = form_->findChild<QLabel*>(QStringLiteral("picture")))
             picture->setPixmap(QPixmap(QStringLiteral(":/images/about.png")));
@@ -51,12 +50,12 @@ QWidget* CAboutBox::GetDlgItem(int id) const
 void CAboutBox::OnSystemInfo()
 {
     if (auto* build = qobject_cast<QLabel*>(GetDlgItem(2606)))
-        build->setText(loadString(185) + QStringLiteral("\nexe -  BR18  11/18/99"));
+        build->setText(context_.text(185) + QStringLiteral("\nexe -  BR18  11/18/99"));
     QString system = SystemText();
     if (system.isEmpty())
         system = QStringLiteral("<none>");
     if (auto* label = qobject_cast<QLabel*>(GetDlgItem(1078))) {
-        label->setText(loadString(61234) + system);
+        label->setText(context_.text(61234) + system);
         label->show();
     }
     // The box grows with the lines it now shows, so none of them is cut off.

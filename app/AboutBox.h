@@ -6,10 +6,12 @@
 
 namespace spx::gui {
 
+class AppContext;
+
 class CAboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit CAboutBox(QWidget* parent = nullptr);
+    explicit CAboutBox(AppContext& context, QWidget* parent = nullptr);
     QWidget* GetDlgItem(int id) const;
     // Fills the build line and the system line and shows the latter (button 1050).
     void OnSystemInfo();
@@ -18,6 +20,7 @@ public:
     static QString SystemText(const QString& osReleasePath = QStringLiteral("/etc/os-release"));
 
 private:
+    AppContext& context_;
     QWidget* form_ = nullptr;
 };
 

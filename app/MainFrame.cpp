@@ -15,11 +15,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "AppState.h"
+#include "AppContext.h"
 #include "Commands.h"
 #include "FileSelectPage.h"
-#include "GuiStrings.h"
-#include "PageGlobals.h"
+#include "PageIds.h"
 #include "QDialogBar.h"
 #include "QPropertySheet.h"
 #include "SpxApp.h"
@@ -27,12 +26,10 @@
 
 namespace spx::gui {
 
-CMainFrame* theMainFrame = nullptr;
-
 namespace {
 constexpr int kMenuResource = 2;
 constexpr int kDialogBarTemplate = 159;
-constexpr int IdsAppTitle = 57344;
+constexpr int IdsReady = 57345;
 constexpr int IdsSending = 411;
 constexpr int IdsQuitQuestion = 378;
 constexpr int IdsJobExtension = 447;
@@ -44,21 +41,52 @@ QWidget* editTarget(QWidget* focus)
         return combo->lineEdit();
     return focus;
 }
+
+void deleteSelection(QLineEdit* edit)
+{
+    if (edit->hasSelectedText())
+        edit->del();
+}
+void deleteSelection(QPlainTextEdit* edit) { edit->textCursor().removeSelectedText(); }
+void deleteSelection(QTextEdit* edit) { edit->textCursor().removeSelectedText(); }
+
+// The five edit commands on one kind of edit control.
+template <class Edit>
+void applyEditCommand(Edit* edit, int id)
+{
+    switch (id) {
+    case ID_EDIT_CUT: edit->cut(); break;
+    case ID_EDIT_COPY: edit->copy(); break;
+    case ID_EDIT_PASTE: edit->paste(); break;
+    case ID_EDIT_UNDO: edit->undo(); break;
+    case ID_EDIT_CLEAR: deleteSelection(edit); break;
+    default: break;
+    }
+}
 } // namespace
 
-CMainFrame::CMainFrame(CSpxApp& app, CSpxDoc* document) : app_(app), document_(document)
+bool CMainFrame::RunEditCommand(QWidget* target, int id)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(target))
+        applyEditCommand(line, id);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(target))
+        applyEditCommand(plain, id);
+    else if (auto* rich = qobject_cast<QTextEdit*>(target))
+        applyEditCommand(rich, id);
+    else
+        return false;
+    return true;
+}
+
+CMainFrame::CMainFrame(CSpxApp& app, AppContext& context)
+    : app_(app), context_(context), document_(context.document())
 {
     setObjectName(QStringLiteral("mainFrame"));
     // A window of fixed size: no maximise button, no resizing border.
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
-    theMainFrame = this;
 }
 
-CMainFrame::~CMainFrame()
-{
-    if (theMainFrame == this)
-        theMainFrame = nullptr;
-}
+CMainFrame::~CMainFrame() = default;
 
 std::array<char, 4> CMainFrame::MenuMnemonics(const QStringList& titles)
 {
@@ -85,7 +113,7 @@ bool CMainFrame::OnCreate()
     if (dialogBar_->Create(kDialogBarTemplate)) {
         layout->addWidget(dialogBar_);
         connect(dialogBar_, &CQDialogBar::sendClicked, this, [this] { OnCommand(ID_SEND); });
-        SetStatusText(loadString(57345));
+        SetStatusText(context_.text(IdsReady));
     } else {
         delete dialogBar_;
         dialogBar_ = nullptr;
@@ -95,7 +123,7 @@ bool CMainFrame::OnCreate()
     QStringList titles;
     for (QAction* top : menuBar()->actions())
         titles << top->text();
-    appState().menuMnemonics = MenuMnemonics(titles);
+    context_.state().menuMnemonics = MenuMnemonics(titles);
 
     setAcceptDrops(false);   // from the end of start-up on
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &CMainFrame::onApplicationStateChanged);
@@ -117,7 +145,7 @@ bool CMainFrame::loadMenu(const QString& resourcePath)
             continue;
         const QString& kind = words[0];
         if (kind == QLatin1String("popup") && words.size() >= 2) {
-            const QString title = loadString(words[1].toInt());
+            const QString title = context_.text(words[1].toInt());
             QMenu* menu = stack.isEmpty() ? menuBar()->addMenu(title) : stack.last()->addMenu(title);
             if (stack.isEmpty()) {
                 menus_ << menu;
@@ -140,7 +168,7 @@ bool CMainFrame::loadMenu(const QString& resourcePath)
             stack.last()->addSeparator();
         } else if (kind == QLatin1String("item") && words.size() >= 3 && !stack.isEmpty()) {
             const int id = words[1].toInt();
-            QAction* action = stack.last()->addAction(loadString(words[2].toInt()));
+            QAction* action = stack.last()->addAction(context_.text(words[2].toInt()));
             action->setData(id);
             connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
             actions_.insert(id, action);
@@ -155,6 +183,7 @@ bool CMainFrame::loadMenu(const QString& resourcePath)
 void CMainFrame::SetView(CSpxView* view)
 {
     view_ = view;
+    context_.setView(view);
     if (!view_)
         return;
     view_->setParent(body_);
@@ -177,7 +206,7 @@ void CMainFrame::FitToView()
 
 void CMainFrame::UpdateTitle()
 {
-    QString title = loadString(IdsAppTitle);
+    QString title = context_.text(IdsAppTitle);
     if (document_ && !document_->title().empty())
         title = QString::fromStdString(document_->title()) + QStringLiteral(" - ") + title;
     setWindowTitle(title);
@@ -221,39 +250,7 @@ void CMainFrame::UpdateCommandUI()
 void CMainFrame::sendEditCommand(int id)
 {
     // Like a posted message: the command reaches the control once the menu has closed.
-    QTimer::singleShot(0, this, [id] {
-        QWidget* target = editTarget(QApplication::focusWidget());
-        if (!target)
-            return;
-        if (auto* line = qobject_cast<QLineEdit*>(target)) {
-            switch (id) {
-            case ID_EDIT_CUT: line->cut(); break;
-            case ID_EDIT_COPY: line->copy(); break;
-            case ID_EDIT_PASTE: line->paste(); break;
-            case ID_EDIT_UNDO: line->undo(); break;
-            case ID_EDIT_CLEAR: if (line->hasSelectedText()) line->del(); break;
-            default: break;
-            }
-        } else if (auto* plain = qobject_cast<QPlainTextEdit*>(target)) {
-            switch (id) {
-            case ID_EDIT_CUT: plain->cut(); break;
-            case ID_EDIT_COPY: plain->copy(); break;
-            case ID_EDIT_PASTE: plain->paste(); break;
-            case ID_EDIT_UNDO: plain->undo(); break;
-            case ID_EDIT_CLEAR: plain->textCursor().removeSelectedText(); break;
-            default: break;
-            }
-        } else if (auto* rich = qobject_cast<QTextEdit*>(target)) {
-            switch (id) {
-            case ID_EDIT_CUT: rich->cut(); break;
-            case ID_EDIT_COPY: rich->copy(); break;
-            case ID_EDIT_PASTE: rich->paste(); break;
-            case ID_EDIT_UNDO: rich->undo(); break;
-            case ID_EDIT_CLEAR: rich->textCursor().removeSelectedText(); break;
-            default: break;
-            }
-        }
-    });
+    QTimer::singleShot(0, this, [this, id] { RunEditCommand(editTarget(QApplication::focusWidget()), id); });
 }
 
 void CMainFrame::OnCommand(int id)
@@ -286,11 +283,11 @@ void CMainFrame::OnCommand(int id)
     case ID_APP_ABOUT: app_.OnAppAbout(); break;
     case ID_APP_EXIT: close(); break;
     case ID_QUIT:
-        if (app_.dialogs().messageBox(loadString(IdsQuitQuestion).toStdString(), MessageIcon::Question,
+        if (app_.dialogs().messageBox(context_.text(IdsQuitQuestion).toStdString(), MessageIcon::Question,
                                       MessageButtons::YesNo) == MessageAnswer::Yes)
             QTimer::singleShot(0, this, [this] { OnCommand(ID_APP_EXIT); });
         break;
-    case ID_HELP_CONTENTS: openHelp(0); break;
+    case ID_HELP_CONTENTS: context_.showHelp(0); break;
     case ID_REFRESH: OnRefresh(); break;
     default:
         // The administrator commands (menu lock, paper catalogue, password) come with the
@@ -303,7 +300,7 @@ bool CMainFrame::OnClose()
 {
     if (view_) {
         if (view_->sending) {
-            app_.dialogs().messageBox(loadString(IdsSending).toStdString(), MessageIcon::Exclamation,
+            app_.dialogs().messageBox(context_.text(IdsSending).toStdString(), MessageIcon::Exclamation,
                                       MessageButtons::Ok);
             return false;
         }
@@ -331,8 +328,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 void CMainFrame::OnRefresh()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (theFileSelectPage)
-        theFileSelectPage->RefreshFolders();
+    if (auto* files = view_ && view_->sheet() ? view_->sheet()->page<CFileSelectPage>(PageFileSelect) : nullptr)
+        files->RefreshFolders();
     QApplication::restoreOverrideCursor();
 }
 
@@ -367,7 +364,7 @@ void CMainFrame::dropEvent(QDropEvent* event)
 void CMainFrame::OnDropFiles(const QStringList& paths)
 {
     activateWindow();
-    const QString jobSuffix = QLatin1Char('.') + loadString(IdsJobExtension);
+    const QString jobSuffix = QLatin1Char('.') + context_.text(IdsJobExtension);
     for (const QString& path : paths) {
         // Only a name that ends in the job file extension is a job file; a print file whose
         // name merely contains those letters joins the file list like any other.
@@ -379,10 +376,12 @@ void CMainFrame::OnDropFiles(const QStringList& paths)
             UpdateTitle();
             break;
         }
-        if (theSheet)
-            theSheet->SetActivePage(PageFileSelect);
-        if (theFileSelectPage)
-            theFileSelectPage->AddFile(path, true);
+        CQPropertySheet* sheet = view_ ? view_->sheet() : nullptr;
+        if (!sheet)
+            break;
+        sheet->SetActivePage(PageFileSelect);
+        if (auto* files = sheet->page<CFileSelectPage>(PageFileSelect))
+            files->AddFile(path, true);
     }
     activateWindow();
 }

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 
 class QAction;
@@ -16,6 +17,7 @@ class CSpxDoc;
 
 namespace spx::gui {
 
+class AppContext;
 class CQDialogBar;
 class CSpxView;
 class CSpxApp;
@@ -23,7 +25,7 @@ class CSpxApp;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    CMainFrame(CSpxApp& app, CSpxDoc* document);
+    CMainFrame(CSpxApp& app, AppContext& context);
     ~CMainFrame() override;
 
     // Builds the menu, the view and the dialog bar; the view is made by the caller's File New.
@@ -32,6 +34,7 @@ public:
     CSpxView* view() const { return view_; }
     CQDialogBar* dialogBar() const { return dialogBar_; }
     CSpxDoc* document() const { return document_; }
+    AppContext& context() const { return context_; }
 
     // Runs a command as the menu would.
     void OnCommand(int id);
@@ -50,6 +53,10 @@ public:
     void UpdateTitle();
     void SetStatusText(const QString& text);
 
+    // Runs an edit command (cut, copy, paste, undo, clear) on an edit control; false when
+    // `target` is none.
+    static bool RunEditCommand(QWidget* target, int id);
+
     // Letters of the first four menu titles (0 where a title has none).
     static std::array<char, 4> MenuMnemonics(const QStringList& titles);
 
@@ -64,6 +71,7 @@ private:
     void onApplicationStateChanged(Qt::ApplicationState state);
 
     CSpxApp& app_;
+    AppContext& context_;
     CSpxDoc* document_;
     CSpxView* view_ = nullptr;
     CQDialogBar* dialogBar_ = nullptr;
@@ -73,7 +81,5 @@ private:
     bool closing_ = false;
     bool skipActivation_ = true;   // the activation at start-up does not refresh
 };
-
-extern CMainFrame* theMainFrame;
 
 } // namespace spx::gui

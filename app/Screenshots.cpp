@@ -40,7 +40,7 @@ int WriteScreenshots(CMainFrame& frame, const QString& folder)
     sheet->ShowPageForPicture(shown);
 
     // The About box as well, with its system line shown.
-    CAboutBox about(&frame);
+    CAboutBox about(frame.context(), &frame);
     about.OnSystemInfo();
     about.show();
     QApplication::processEvents();

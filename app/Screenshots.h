@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "PageGlobals.h"
+#include "PageIds.h"
 
 namespace spx::gui {
 

@@ -10,24 +10,22 @@
 #include <unistd.h>
 
 #include "AboutBox.h"
-#include "AppState.h"
-#include "GuiStrings.h"
 #include "MainFrame.h"
 #include "MemoryPool.h"
-#include "PageGlobals.h"
+#include "PageIds.h"
 #include "QPropertyPage.h"
 #include "QPropertySheet.h"
 #include "SpxDoc.h"
 #include "SpxView.h"
+#ifdef SPX_HAVE_CUPS
+#include "CupsSpooler.h"
+#endif
 
 namespace spx::gui {
 
 namespace {
 
-CSpxApp* theApp = nullptr;
-
 enum AppStringId {
-    IdsAppTitle = 57344,
     IdsMissingConfigFile = 387,
     IdsHelpMissing = 448,
     IdsCommandLineJobFailed = 61215,
@@ -42,12 +40,6 @@ constexpr int kHelpContextGeneral = 2;
 bool readable(const std::string& path)
 {
     return fileExists(path) && ::access(path.c_str(), R_OK) == 0;
-}
-
-void postCommandToFrame(int commandId)
-{
-    if (theMainFrame)
-        theMainFrame->OnCommand(commandId);
 }
 
 // The character after the first single "&" of a control's text, upper case; 0 when none.
@@ -67,22 +59,17 @@ QChar mnemonicOf(const QString& text)
 
 } // namespace
 
-CSpxApp::CSpxApp(IDialogs& dialogs) : dialogs_(dialogs)
+CSpxApp::CSpxApp(IDialogs& dialogs) : context_(config_.strings, dialogs)
 {
-    appState() = AppState{};
-    theApp = this;
+    context_.setConfiguration(&config_);
+#ifdef SPX_HAVE_CUPS
+    context_.setSpoolerFactory([] { return std::make_unique<CupsSpooler>(); });
+#endif
 }
 
-CSpxApp::~CSpxApp()
-{
-    ExitInstance();
-    if (theApp == this)
-        theApp = nullptr;
-}
+CSpxApp::~CSpxApp() { ExitInstance(); }
 
-CSpxApp* CSpxApp::instance() { return theApp; }
-
-CSpxView* CSpxApp::view() const { return theView; }
+CSpxView* CSpxApp::view() const { return context_.view(); }
 
 std::string CSpxApp::text(int id) const { return config_.strings.text(id); }
 
@@ -97,43 +84,42 @@ bool CSpxApp::LoadConfiguration()
     const std::string folder = requestedFolder_.empty() ? executableFolder() : requestedFolder_;
     std::string error;
     if (!config_.load(folder, error)) {
-        dialogs_.messageBox(error, MessageIcon::Stop, MessageButtons::Ok);
+        dialogs().messageBox(error, MessageIcon::Stop, MessageButtons::Ok);
         return false;
     }
     // The same bundle serves the window's templates, menu and pictures.
     const QString bundle = QString::fromStdString(joinPath(folder, kResourceBundleName));
     if (!QResource::registerResource(bundle)) {
-        dialogs_.messageBox(std::string("Missing file: ") + kResourceBundleName, MessageIcon::Stop, MessageButtons::Ok);
+        dialogs().messageBox(std::string("Missing file: ") + kResourceBundleName, MessageIcon::Stop, MessageButtons::Ok);
         return false;
     }
     registeredBundle_ = bundle;
-    setStringTable(&config_.strings);
     programFolder = config_.folder;
 
     paperDefinitionsFile = config_.paperDefinitionsPath();
     if (!readable(paperDefinitionsFile)) {
-        dialogs_.messageBox(text(IdsMissingConfigFile) + text(IdsPaperDefinitionsFile), MessageIcon::Stop,
+        dialogs().messageBox(text(IdsMissingConfigFile) + text(IdsPaperDefinitionsFile), MessageIcon::Stop,
                             MessageButtons::Ok);
         return false;
     }
     itemDisablingFile = config_.itemDisablingPath();
     if (!readable(itemDisablingFile)) {
-        dialogs_.messageBox(text(IdsMissingConfigFile) + text(IdsItemDisablingFile), MessageIcon::Stop,
+        dialogs().messageBox(text(IdsMissingConfigFile) + text(IdsItemDisablingFile), MessageIcon::Stop,
                             MessageButtons::Ok);
         return false;
     }
     // The program does not start on a rules file it cannot use; the message names the line.
     RulesError rulesError;
     if (!itemDisabling_.rules.LoadRules(itemDisablingFile, config_.strings, rulesError)) {
-        dialogs_.messageBox(rulesFileMessage(config_.strings, rulesError), MessageIcon::Stop, MessageButtons::Ok);
+        dialogs().messageBox(rulesFileMessage(config_.strings, rulesError), MessageIcon::Stop, MessageButtons::Ok);
         return false;
     }
     helpFile = config_.helpPath();
     if (!readable(helpFile)) {
         helpFile.clear();
-        dialogs_.messageBox(text(IdsHelpFile) + text(IdsHelpMissing), MessageIcon::Exclamation, MessageButtons::Ok);
+        dialogs().messageBox(text(IdsHelpFile) + text(IdsHelpMissing), MessageIcon::Exclamation, MessageButtons::Ok);
     }
-    setHelpFile(QString::fromStdString(helpFile));
+    context_.setHelpFile(QString::fromStdString(helpFile));
     profileFile = config_.profilePath();
     return true;
 }
@@ -152,7 +138,10 @@ bool CSpxApp::InitInstance(const std::string& commandLine)
     palette.setColor(QPalette::WindowText, Qt::black);
     palette.setColor(QPalette::ButtonText, Qt::black);
     QApplication::setPalette(palette);
-    setCommandPoster(&postCommandToFrame);
+    context_.setCommandHandler([this](int commandId) {
+        if (frame_)
+            frame_->OnCommand(commandId);
+    });
 
     if (!createFirstJob())
         return false;
@@ -166,11 +155,12 @@ bool CSpxApp::InitInstance(const std::string& commandLine)
 
 bool CSpxApp::createFirstJob()
 {
-    document_ = std::make_unique<CSpxDoc>(config_, dialogs_);
-    frame_ = std::make_unique<CMainFrame>(*this, document_.get());
+    document_ = std::make_unique<CSpxDoc>(config_, dialogs());
+    context_.setDocument(document_.get());
+    frame_ = std::make_unique<CMainFrame>(*this, context_);
     if (!frame_->OnCreate())
         return false;
-    auto* view = new CSpxView(document_.get());
+    auto* view = new CSpxView(context_);
     frame_->SetView(view);
     if (!document_->OnNewDocument())
         return false;
@@ -184,7 +174,7 @@ bool CSpxApp::createFirstJob()
 
 void CSpxApp::fillStartupRecord()
 {
-    StartupRecord& record = appState().startup;
+    StartupRecord& record = context_.state().startup;
     record.value = 0;
     record.text = text(IdsStartupText);
     for (int id = IdsStartupMarkFirst; id <= IdsStartupMarkLast; ++id) {
@@ -199,7 +189,7 @@ bool CSpxApp::OpenByName(const std::string& commandLine)
 {
     if (!document_)
         return false;
-    processFlags().openedByName = true;
+    document_->flags().openedByName = true;
     const bool opened = document_->OnOpenDocument(commandLine);
     if (opened) {
         if (CSpxView* v = view())
@@ -211,7 +201,7 @@ bool CSpxApp::OpenByName(const std::string& commandLine)
         const QStringList words = QString::fromStdString(commandLine).split(QRegularExpression(QStringLiteral("[ \t]+")),
                                                                             Qt::SkipEmptyParts);
         if (!(words.size() >= 2 && words[1].startsWith(QLatin1Char('/'))))
-            dialogs_.messageBox(text(IdsCommandLineJobFailed) + "\n" + commandLine, MessageIcon::Stop,
+            dialogs().messageBox(text(IdsCommandLineJobFailed) + "\n" + commandLine, MessageIcon::Stop,
                                 MessageButtons::Ok);
     }
     return opened;
@@ -223,8 +213,10 @@ int CSpxApp::ExitInstance()
         qApp->removeEventFilter(this);
     delete aboutBox_;
     frame_.reset();
+    context_.setView(nullptr);
+    context_.setDocument(nullptr);
     document_.reset();
-    setCommandPoster(nullptr);
+    context_.setCommandHandler(nullptr);
     if (!registeredBundle_.isEmpty()) {
         QResource::unregisterResource(registeredBundle_);
         registeredBundle_.clear();
@@ -233,8 +225,6 @@ int CSpxApp::ExitInstance()
         MemoryPool::installGlobal(nullptr);
         pool_.reset();
     }
-    if (stringTable() == &config_.strings)
-        setStringTable(nullptr);
     return 0;
 }
 
@@ -254,16 +244,15 @@ void CSpxApp::OnFileOpen()
 {
     if (!document_)
         return;
-    processFlags().loading = true;
+    const ScopedFlag loading(document_->flags().loading);
     document_->OnFileOpen();
-    processFlags().loading = false;
     if (frame_)
         frame_->UpdateTitle();
 }
 
 void CSpxApp::OnAppAbout()
 {
-    CAboutBox box(frame_.get());
+    CAboutBox box(context_, frame_.get());
     aboutBox_ = &box;
     box.exec();
     aboutBox_ = nullptr;
@@ -271,8 +260,7 @@ void CSpxApp::OnAppAbout()
 
 void CSpxApp::OnHelp()
 {
-    if (!helpFile.empty())
-        openHelp(kHelpContextGeneral);
+    context_.showHelp(kHelpContextGeneral);
 }
 
 bool CSpxApp::keyBelongsToMainWindow(QObject* watched) const
@@ -285,7 +273,7 @@ bool CSpxApp::keyBelongsToMainWindow(QObject* watched) const
 QWidget* CSpxApp::mnemonicTarget(QChar letter) const
 {
     // The option page that is showing answers to the letter before the menu bar does.
-    CQPropertySheet* sheet = theSheet;
+    CQPropertySheet* sheet = context_.sheet();
     CQPropertyPage* page = sheet ? sheet->GetActivePage() : nullptr;
     if (!page)
         return nullptr;
@@ -324,7 +312,7 @@ bool CSpxApp::eventFilter(QObject* watched, QEvent* event)
         return QObject::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Control && type != QEvent::ShortcutOverride)
-        appState().ctrlHeld = type == QEvent::KeyPress;
+        context_.state().ctrlHeld = type == QEvent::KeyPress;
     if (type == QEvent::KeyRelease)
         return QObject::eventFilter(watched, event);
     if (!keyBelongsToMainWindow(watched))
@@ -333,9 +321,9 @@ bool CSpxApp::eventFilter(QObject* watched, QEvent* event)
     const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     // Alt with one of the menu's letters: the page's own control comes first.
     if (mods == Qt::AltModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z
-        && !appState().mnemonicForwardingSuppressed && QApplication::focusWidget()) {
+        && !context_.state().mnemonicForwardingSuppressed && QApplication::focusWidget()) {
         const QChar letter = QChar(key->key());
-        const auto& menu = appState().menuMnemonics;
+        const auto& menu = context_.state().menuMnemonics;
         const bool menuLetter = std::any_of(menu.begin(), menu.end(),
                                             [&](char c) { return c && QChar(c).toUpper() == letter; });
         if (menuLetter) {

@@ -7,11 +7,11 @@
 
 #include <QObject>
 #include <QPointer>
-
-#include "AboutBox.h"
 #include <memory>
 #include <string>
 
+#include "AboutBox.h"
+#include "AppContext.h"
 #include "Configuration.h"
 #include "Dialogs.h"
 #include "rules/ItemDisabling.h"
@@ -33,7 +33,6 @@ public:
 
     explicit CSpxApp(IDialogs& dialogs);
     ~CSpxApp() override;
-    static CSpxApp* instance();
 
     // Where the configuration files are looked up; empty: the executable's folder.
     void setProgramFolder(const std::string& folder) { requestedFolder_ = folder; }
@@ -49,7 +48,9 @@ public:
     void OnAppAbout();
     void OnHelp();
 
-    IDialogs& dialogs() { return dialogs_; }
+    // The dialogs with the program's title on every message.
+    IDialogs& dialogs() { return context_.dialogs(); }
+    AppContext& context() { return context_; }
     const Configuration& config() const { return config_; }
     ItemDisabling& itemDisabling() { return itemDisabling_; }   // the rules read at start-up
     CSpxDoc* document() const { return document_.get(); }
@@ -74,10 +75,10 @@ private:
     bool keyBelongsToMainWindow(QObject* watched) const;
     std::string text(int id) const;
 
-    IDialogs& dialogs_;
     std::string requestedFolder_;
     Configuration config_;
     ItemDisabling itemDisabling_;
+    AppContext context_;
     QString registeredBundle_;
     std::unique_ptr<MemoryPool> pool_;
     std::unique_ptr<CSpxDoc> document_;

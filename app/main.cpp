@@ -4,7 +4,6 @@
 #include <QDir>
 #include <cstdio>
 
-#include "GuiStrings.h"
 #include "MainFrame.h"
 #include "QtDialogs.h"
 #include "Screenshots.h"
@@ -32,7 +31,6 @@ int main(int argc, char* argv[])
     // The whole rest of the command line names one job file.
     if (!app.InitInstance(args.join(QLatin1Char(' ')).toStdString()))
         return 1;
-    dialogs.setDefaultCaption(spx::gui::loadString(57344));
     dialogs.setStatusSink([&app](const QString& text) {
         if (app.mainFrame())
             app.mainFrame()->SetStatusText(text);

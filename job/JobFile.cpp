@@ -146,8 +146,7 @@ bool IsValidJobPath(const std::string& path)
 
 bool CSpxDoc::OnNewDocument()
 {
-    processFlags().signatureKind = false;
-    makeCurrent();
+    flags_.signatureKind = false;
     const uint32_t activePage = options_.unsignedNumber(Field::activePage);
     DeleteContents();
     const std::string papers = config_.paperDefinitionsPath();
@@ -183,10 +182,10 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
     if (!path.empty() && path.front() == '"')
         path = path.substr(1, path.size() >= 2 ? path.size() - 2 : 0);
 
-    processFlags().signatureKind = false;
+    flags_.signatureKind = false;
     const uint32_t activePage = options_.unsignedNumber(Field::activePage);
 
-    if (processFlags().openedByName) {
+    if (flags_.openedByName) {
         const int error = probeWritable(path, false);
         if (accessDenied(error)) {
             readOnly_ = true;
@@ -230,7 +229,7 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
     }
 
     CheckPrinterModel();
-    options_.setNumber(Field::activePage, processFlags().openedByName ? 2 : activePage);
+    options_.setNumber(Field::activePage, flags_.openedByName ? 2 : activePage);
     if (reader.version() <= 3)
         UpgradeFromVersion3();
     if (reader.version() <= 4) {
@@ -238,7 +237,7 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
         options_.setNumber(Field::legacyCopies, 0);
     }
     ReconcilePapers();
-    processFlags().jobFileLoaded = true;
+    flags_.jobFileLoaded = true;
     SetModifiedFlag(missingPaper_);
     freeformColorAtLoad_ = get(Field::freeformColor);
     return true;
@@ -256,9 +255,9 @@ JobFileReader::Result JobFileReader::read(const RecordArray& paperCopy, const Re
     if (!in.bytes(signature.data(), signature.size()))
         return Result::NotAJobFile;
     if (signature == signatureA)
-        processFlags().signatureKind = true;
+        doc_.flags_.signatureKind = true;
     else if (signature == signatureB)
-        processFlags().signatureKind = false;
+        doc_.flags_.signatureKind = false;
     else
         return Result::NotAJobFile;
 
@@ -468,7 +467,7 @@ std::string CSpxDoc::storedNameFor(int slot) const
 
 std::string CSpxDoc::buildJobFileImage()
 {
-    std::string image = strings().ansi(processFlags().signatureKind ? IdsSignatureA : IdsSignatureB);
+    std::string image = strings().ansi(flags_.signatureKind ? IdsSignatureA : IdsSignatureB);
     putUint16(image, kMarker);
     putUint16(image, kCurrentVersion);
     options_.setUint32At(fieldInfo(Field::paperCount).offset, uint32_t(PaperCount()));
@@ -584,7 +583,7 @@ void CSpxDoc::adoptPath(const std::string& path)
 
 bool CSpxDoc::OnFileSaveAs()
 {
-    processFlags().signatureKind = false;
+    flags_.signatureKind = false;
     if (!validatePages())
         return false;
     return SaveJobAs();
@@ -637,14 +636,13 @@ bool CSpxDoc::probeDirectoryWritable(const std::string& path)
 
 void CSpxDoc::OnFileOpen()
 {
-    processFlags().loading = true;
+    const ScopedFlag loading(flags_.loading);
     // A job the operator kept (Cancel to the save question, a save that failed, a page that
     // refused its values) keeps its modified flag, so its changes are still asked for on closing.
     if (SaveModified() && validatePages()) {
         OpenJob();
         SetModifiedFlag(false);
     }
-    processFlags().loading = false;
 }
 
 bool CSpxDoc::OpenJob()
@@ -683,7 +681,7 @@ int CSpxDoc::OpenJobFile(const std::string& path)
     }
     if (!OnOpenDocument(path))
         return 0;
-    processFlags().openedByName = false;
+    flags_.openedByName = false;
     adoptPath(path);
     refreshViews();
     return 2;

@@ -11,20 +11,8 @@
 namespace spx {
 
 namespace {
-CSpxDoc* g_currentDocument = nullptr;
 constexpr size_t kSetterCut = 260;
 } // namespace
-
-ProcessFlags& processFlags()
-{
-    static ProcessFlags flags;
-    return flags;
-}
-
-void CSpxDoc::makeCurrent() { g_currentDocument = this; }
-
-CSpxDoc* CSpxDoc::current() { return g_currentDocument; }
-JobOptions* CSpxDoc::currentOptions() { return g_currentDocument ? &g_currentDocument->options_ : nullptr; }
 
 CSpxDoc::CSpxDoc(const Configuration& config, IDialogs& dialogs)
     : config_(config), dialogs_(dialogs),
@@ -33,13 +21,12 @@ CSpxDoc::CSpxDoc(const Configuration& config, IDialogs& dialogs)
 {
     accessPassword = Profile::getString(config_.profilePath(), text(IdsAccessSection), text(IdsPasswordKey), "", 260);
     options_.setNumber(Field::activePage, 1);
-    g_currentDocument = this;
     for (auto& list : nameLists_)
         list.clear();
     PaperCatalogue catalogue(*this);
     paperCatalogueLoaded_ = catalogue.LoadValueLists() && catalogue.LoadPaperCatalogue();
     modified_ = false;
-    processFlags().jobChanged = false;
+    flags_.jobChanged = false;
 }
 
 CSpxDoc::~CSpxDoc()
@@ -48,8 +35,6 @@ CSpxDoc::~CSpxDoc()
     paperList_->Clear();
     for (auto& list : nameLists_)
         list.clear();
-    if (g_currentDocument == this)
-        g_currentDocument = nullptr;
 }
 
 bool CSpxDoc::set(Field f, int64_t value)
@@ -58,7 +43,7 @@ bool CSpxDoc::set(Field f, int64_t value)
     probe.setNumber(f, value);
     if (probe.number(f) == options_.number(f))
         return false;
-    if (!processFlags().loading)
+    if (!flags_.loading)
         SetModifiedFlag(true);
     options_.setNumber(f, value);
     return true;
@@ -72,7 +57,7 @@ bool CSpxDoc::setText(Field f, std::string_view value)
     value = value.substr(0, std::min(value.size(), size_t(info.width) - 1));
     if (options_.text(f) == value)
         return false;
-    if (!processFlags().loading)
+    if (!flags_.loading)
         SetModifiedFlag(true);
     options_.setText(f, value);
     return true;
@@ -86,7 +71,7 @@ std::string CSpxDoc::GetCatalogueSelAttr(int which) const
 void CSpxDoc::SetModifiedFlag(bool modified)
 {
     modified_ = modified;
-    processFlags().jobChanged = modified;
+    flags_.jobChanged = modified;
 }
 
 void CSpxDoc::DeleteContents() { exceptionList_->Clear(); }

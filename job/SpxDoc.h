@@ -36,7 +36,8 @@ public:
     virtual int printerLanguageCount() const { return 2; }
 };
 
-// Process-wide flags shared by the document, the application object and the view.
+// The flags the document shares with the window: the document owns them, the window reaches
+// them through its context.
 struct ProcessFlags {
     bool loading = false;         // a job file is being chosen and read: setters do not mark modified
     bool jobChanged = false;      // copy of the modified flag for the main view
@@ -44,7 +45,20 @@ struct ProcessFlags {
     bool jobFileLoaded = false;
     bool openedByName = false;    // the job file was named on the command line or dropped
 };
-ProcessFlags& processFlags();
+
+// Sets a flag for the length of a scope and gives it back its earlier value afterwards, so a
+// nested call does not clear the flag of the call around it.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = before_; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& flag_;
+    bool before_;
+};
 
 // String ids the document uses.
 enum DocStringId {
@@ -68,13 +82,12 @@ public:
     CSpxDoc(const CSpxDoc&) = delete;
     CSpxDoc& operator=(const CSpxDoc&) = delete;
 
-    static CSpxDoc* current();
-    static JobOptions* currentOptions();
-
     void setViews(IDocumentViews* views) { views_ = views; }
     const Configuration& config() const { return config_; }
     const StringTable& strings() const { return config_.strings; }
     IDialogs& dialogs() { return dialogs_; }
+    ProcessFlags& flags() { return flags_; }
+    const ProcessFlags& flags() const { return flags_; }
 
     // --- the options record ---------------------------------------------------------------
     JobOptions& options() { return options_; }
@@ -236,7 +249,6 @@ private:
     std::string storedNameFor(int slot) const;
     std::string buildJobFileImage();
     static bool probeDirectoryWritable(const std::string& path);
-    void makeCurrent();
     // Applies `change` to one exception; stores it and marks the job modified when it changed.
     bool changeException(int position, const std::function<bool(ExceptionRecord&)>& change);
     FileDialogRequest jobFileDialog() const;
@@ -251,6 +263,7 @@ private:
     std::unique_ptr<RecordArray> exceptionList_;
     std::array<std::vector<std::string>, 5> nameLists_;
     bool modified_ = false;
+    ProcessFlags flags_;
     bool paperCatalogueLoaded_ = false;
     bool readOnly_ = false;
     bool missingPaper_ = false;

@@ -10,12 +10,7 @@ namespace spx::gui {
 class CColorMappingPage : public CQPropertyPage {
     Q_OBJECT
 public:
-    CColorMappingPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
-    ~CColorMappingPage() override;
-
-    bool SaveToDocument() override;
-    bool LoadFromDocument() override;
-    bool OnInitDialog() override;
+    CColorMappingPage(AppContext& context, CQPropertySheet* sheet, QWidget* parent = nullptr);
 };
 
 } // namespace spx::gui

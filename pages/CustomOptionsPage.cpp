@@ -1,35 +1,12 @@
 #include "CustomOptionsPage.h"
 
-#include "PageGlobals.h"
+#include "PageIds.h"
 
 namespace spx::gui {
 
-CCustomOptionsPage::CCustomOptionsPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent)
-    : CQPropertyPage(IDD_TAB_CUSTOM_OPTIONS, document, sheet, 1016, 0, parent)
+CCustomOptionsPage::CCustomOptionsPage(AppContext& context, CQPropertySheet* sheet, QWidget* parent)
+    : CQPropertyPage(context, IDD_TAB_CUSTOM_OPTIONS, sheet, 1016, 0, parent)
 {
-    theCustomOptionsPage = this;
-}
-
-CCustomOptionsPage::~CCustomOptionsPage()
-{
-    if (theCustomOptionsPage == this)
-        theCustomOptionsPage = nullptr;
-}
-
-bool CCustomOptionsPage::OnInitDialog()
-{
-    CQPropertyPage::OnInitDialog();
-    return LoadFromDocument();
-}
-
-bool CCustomOptionsPage::SaveToDocument()
-{
-    return true;
-}
-
-bool CCustomOptionsPage::LoadFromDocument()
-{
-    return true;
 }
 
 bool CCustomOptionsPage::HasEditSelection()

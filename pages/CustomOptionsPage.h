@@ -10,13 +10,9 @@ namespace spx::gui {
 class CCustomOptionsPage : public CQPropertyPage {
     Q_OBJECT
 public:
-    CCustomOptionsPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
-    ~CCustomOptionsPage() override;
+    CCustomOptionsPage(AppContext& context, CQPropertySheet* sheet, QWidget* parent = nullptr);
 
-    bool SaveToDocument() override;
-    bool LoadFromDocument() override;
     bool HasEditSelection() override;
-    bool OnInitDialog() override;
 };
 
 } // namespace spx::gui

@@ -1,35 +1,12 @@
 #include "FileSelectPage.h"
 
-#include "PageGlobals.h"
+#include "PageIds.h"
 
 namespace spx::gui {
 
-CFileSelectPage::CFileSelectPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent)
-    : CQPropertyPage(IDD_TAB_FILE_SELECT, document, sheet, -1, 345, parent)
+CFileSelectPage::CFileSelectPage(AppContext& context, CQPropertySheet* sheet, QWidget* parent)
+    : CQPropertyPage(context, IDD_TAB_FILE_SELECT, sheet, -1, 345, parent)
 {
-    theFileSelectPage = this;
-}
-
-CFileSelectPage::~CFileSelectPage()
-{
-    if (theFileSelectPage == this)
-        theFileSelectPage = nullptr;
-}
-
-bool CFileSelectPage::OnInitDialog()
-{
-    CQPropertyPage::OnInitDialog();
-    return LoadFromDocument();
-}
-
-bool CFileSelectPage::SaveToDocument()
-{
-    return true;
-}
-
-bool CFileSelectPage::LoadFromDocument()
-{
-    return true;
 }
 
 bool CFileSelectPage::HasEditSelection()

@@ -10,13 +10,9 @@ namespace spx::gui {
 class CFileSelectPage : public CQPropertyPage {
     Q_OBJECT
 public:
-    CFileSelectPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
-    ~CFileSelectPage() override;
+    CFileSelectPage(AppContext& context, CQPropertySheet* sheet, QWidget* parent = nullptr);
 
-    bool SaveToDocument() override;
-    bool LoadFromDocument() override;
     bool HasEditSelection() override;
-    bool OnInitDialog() override;
 
     // Adds a print file to the job's file list (the drop handler uses it too); false when the
     // file cannot be added. The list itself comes with the file selection rules.

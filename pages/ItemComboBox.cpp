@@ -5,7 +5,7 @@
 #include <QScreen>
 #include <QStandardItemModel>
 
-#include "GuiStrings.h"
+#include "StringTable.h"
 #include "PaperSource.h"
 #include "QPropertyPage.h"
 
@@ -42,7 +42,7 @@ void CItemComboBox::Fill(std::span<const ItemTableRow> table, int select, bool w
     for (const ItemTableRow& row : table) {
         if (row.stringId == 0 && (!row.text || !*row.text))
             break;
-        AddItem(row.stringId ? loadString(row.stringId) : QString::fromUtf8(row.text), true);
+        AddItem(row.stringId ? text(row.stringId) : QString::fromUtf8(row.text), true);
     }
     if (widen) {
         // Only the dropped-down list grows to its longest entry; the control keeps its place
@@ -168,7 +168,12 @@ int CItemComboBox::FindText(const QString& text) const
     return -1;
 }
 
-int CItemComboBox::FindStringId(int id) const { return FindText(loadString(id)); }
+int CItemComboBox::FindStringId(int id) const { return FindText(text(id)); }
+
+QString CItemComboBox::text(int id) const
+{
+    return strings_ ? QString::fromStdString(strings_->text(id)) : QString();
+}
 
 int CItemComboBox::SetEnabledHint(int value, bool reselect)
 {

@@ -11,6 +11,10 @@
 #include <optional>
 #include <span>
 
+namespace spx {
+class StringTable;
+}
+
 class QStandardItemModel;
 
 namespace spx::gui {
@@ -52,6 +56,9 @@ public:
     QString GetSelectedText() const;
     int FindText(const QString& text) const;   // exact and case-sensitive; -1 when none
     int FindStringId(int id) const;
+    // The string table that Fill and FindStringId read (the page sets it when it loads its
+    // controls); without one, string ids give empty texts.
+    void setStrings(const StringTable* strings) { strings_ = strings; }
 
     int SetEnabledHint(int value, bool reselect);
     bool ValidateSelection();
@@ -78,7 +85,10 @@ private:
     void onCurrentIndexChanged(int index);
     void userSelected();
 
+    QString text(int id) const;
+
     QStandardItemModel* model_;
+    const StringTable* strings_ = nullptr;
     int lastValid_ = 0;
     int enabledHint_ = 1;
     bool arrowKeys_ = false;

@@ -1,38 +1,15 @@
 #include "JobSetup2Page.h"
 
-#include "PageGlobals.h"
+#include "PageIds.h"
 #include "DocumentPaperSource.h"
 
 namespace spx::gui {
 
-CJobSetup2Page::CJobSetup2Page(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent)
-    : CQPropertyPage(IDD_TAB_JOB_SETUP2, document, sheet, 1094, 0, parent)
+CJobSetup2Page::CJobSetup2Page(AppContext& context, CQPropertySheet* sheet, QWidget* parent)
+    : CQPropertyPage(context, IDD_TAB_JOB_SETUP2, sheet, 1094, 0, parent)
 {
-    if (document)
-        paperSource_ = std::make_unique<DocumentPaperSource>(*document);
-    theJobSetup2Page = this;
-}
-
-CJobSetup2Page::~CJobSetup2Page()
-{
-    if (theJobSetup2Page == this)
-        theJobSetup2Page = nullptr;
-}
-
-bool CJobSetup2Page::OnInitDialog()
-{
-    CQPropertyPage::OnInitDialog();
-    return LoadFromDocument();
-}
-
-bool CJobSetup2Page::SaveToDocument()
-{
-    return true;
-}
-
-bool CJobSetup2Page::LoadFromDocument()
-{
-    return true;
+    if (CSpxDoc* doc = document())
+        paperSource_ = std::make_unique<DocumentPaperSource>(*doc);
 }
 
 bool CJobSetup2Page::HasEditSelection()

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "PaperSource.h"
 #include "QPropertyPage.h"
 
 namespace spx::gui {
@@ -13,14 +14,10 @@ class CJobSetupPage;
 class CJobSetup2Page : public CQPropertyPage {
     Q_OBJECT
 public:
-    CJobSetup2Page(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
-    ~CJobSetup2Page() override;
+    CJobSetup2Page(AppContext& context, CQPropertySheet* sheet, QWidget* parent = nullptr);
 
-    bool SaveToDocument() override;
-    bool LoadFromDocument() override;
     bool HasEditSelection() override;
     IPaperSource* GetPaperSource() override;
-    bool OnInitDialog() override;
 
     // The two job setup pages know each other (set by the view once both exist).
     void setPartner(CJobSetupPage* partner) { partner_ = partner; }

@@ -1,38 +1,15 @@
 #include "JobSetupPage.h"
 
-#include "PageGlobals.h"
+#include "PageIds.h"
 #include "DocumentPaperSource.h"
 
 namespace spx::gui {
 
-CJobSetupPage::CJobSetupPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent)
-    : CQPropertyPage(IDD_TAB_JOB_SETUP, document, sheet, 2612, 0, parent)
+CJobSetupPage::CJobSetupPage(AppContext& context, CQPropertySheet* sheet, QWidget* parent)
+    : CQPropertyPage(context, IDD_TAB_JOB_SETUP, sheet, 2612, 0, parent)
 {
-    if (document)
-        paperSource_ = std::make_unique<DocumentPaperSource>(*document);
-    theJobSetupPage = this;
-}
-
-CJobSetupPage::~CJobSetupPage()
-{
-    if (theJobSetupPage == this)
-        theJobSetupPage = nullptr;
-}
-
-bool CJobSetupPage::OnInitDialog()
-{
-    CQPropertyPage::OnInitDialog();
-    return LoadFromDocument();
-}
-
-bool CJobSetupPage::SaveToDocument()
-{
-    return true;
-}
-
-bool CJobSetupPage::LoadFromDocument()
-{
-    return true;
+    if (CSpxDoc* doc = document())
+        paperSource_ = std::make_unique<DocumentPaperSource>(*doc);
 }
 
 bool CJobSetupPage::HasEditSelection()

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "PaperSource.h"
 #include "QPropertyPage.h"
 
 namespace spx::gui {
@@ -13,14 +14,10 @@ class CJobSetup2Page;
 class CJobSetupPage : public CQPropertyPage {
     Q_OBJECT
 public:
-    CJobSetupPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
-    ~CJobSetupPage() override;
+    CJobSetupPage(AppContext& context, CQPropertySheet* sheet, QWidget* parent = nullptr);
 
-    bool SaveToDocument() override;
-    bool LoadFromDocument() override;
     bool HasEditSelection() override;
     IPaperSource* GetPaperSource() override;
-    bool OnInitDialog() override;
 
     // The two job setup pages know each other (set by the view once both exist).
     void setPartner(CJobSetup2Page* partner) { partner_ = partner; }

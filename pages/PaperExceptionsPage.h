@@ -10,13 +10,9 @@ namespace spx::gui {
 class CPaperExceptionsPage : public CQPropertyPage {
     Q_OBJECT
 public:
-    CPaperExceptionsPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
-    ~CPaperExceptionsPage() override;
+    CPaperExceptionsPage(AppContext& context, CQPropertySheet* sheet, QWidget* parent = nullptr);
 
-    bool SaveToDocument() override;
-    bool LoadFromDocument() override;
     bool HasEditSelection() override;
-    bool OnInitDialog() override;
 };
 
 } // namespace spx::gui

@@ -10,13 +10,9 @@ namespace spx::gui {
 class CPrinterSelectPage : public CQPropertyPage {
     Q_OBJECT
 public:
-    CPrinterSelectPage(CQPropertySheet* sheet, CSpxDoc* document, QWidget* parent = nullptr);
-    ~CPrinterSelectPage() override;
+    CPrinterSelectPage(AppContext& context, CQPropertySheet* sheet, QWidget* parent = nullptr);
 
-    bool SaveToDocument() override;
-    bool LoadFromDocument() override;
     bool HasEditSelection() override;
-    bool OnInitDialog() override;
 };
 
 } // namespace spx::gui

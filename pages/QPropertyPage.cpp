@@ -8,9 +8,8 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "GuiStrings.h"
 #include "ItemComboBox.h"
-#include "PageGlobals.h"
+#include "PageIds.h"
 #include "QPropertySheet.h"
 #include "SpxView.h"
 #include "TemplateLoader.h"
@@ -18,19 +17,10 @@
 namespace spx::gui {
 
 namespace {
-CommandPoster thePoster = nullptr;
 constexpr int kPaperInfoFirstId = 1114;
 constexpr int ID_FILE_SAVE = 57603;
 constexpr int ID_FILE_PRINT = 57607;
 } // namespace
-
-void setCommandPoster(CommandPoster poster) { thePoster = poster; }
-
-void postCommand(int commandId)
-{
-    if (CommandPoster poster = thePoster)
-        QTimer::singleShot(0, [poster, commandId] { poster(commandId); });
-}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -66,12 +56,12 @@ QString CPaperInfoPopup::Text(int which) const
 
 // ---------------------------------------------------------------------------------------------
 
-CQPropertyPage::CQPropertyPage(int templateId, CSpxDoc* document, CQPropertySheet* sheet,
+CQPropertyPage::CQPropertyPage(AppContext& context, int templateId, CQPropertySheet* sheet,
                                int focusControlId, int captionStringId, QWidget* parent)
-    : QWidget(parent), templateId_(templateId), document_(document), sheet_(sheet),
+    : QWidget(parent), context_(context), templateId_(templateId), sheet_(sheet),
       focusControlId_(focusControlId), captionStringId_(captionStringId)
 {
-    caption_ = captionStringId_ ? loadString(captionStringId_) : TemplateCaption(templateId_);
+    caption_ = captionStringId_ ? context_.text(captionStringId_) : TemplateCaption(templateId_);
     setObjectName(QStringLiteral("page%1").arg(templateId_));
 }
 
@@ -98,6 +88,8 @@ bool CQPropertyPage::CreatePageWindow()
         if (qobject_cast<QLineEdit*>(control) || qobject_cast<QPlainTextEdit*>(control)
             || qobject_cast<QTextEdit*>(control))
             control->installEventFilter(this);
+        if (auto* combo = qobject_cast<CItemComboBox*>(control))
+            combo->setStrings(&context_.strings());
         if (auto* paper = qobject_cast<CPaperComboBox*>(control))
             connect(paper, &CItemComboBox::dropDownClosed, this, &CQPropertyPage::HidePaperInfo);
     }
@@ -108,7 +100,7 @@ bool CQPropertyPage::CreatePageWindow()
 bool CQPropertyPage::OnInitDialog()
 {
     initialised_ = true;
-    return true;
+    return LoadFromDocument();
 }
 
 bool CQPropertyPage::CanEnter() const
@@ -122,9 +114,9 @@ bool CQPropertyPage::OnSetActive()
 {
     if (!CanEnter())
         return false;
-    if (theView) {
-        theView->LoadActive(false);
-        theView->SaveActive();
+    if (CSpxView* view = context_.view()) {
+        view->LoadActive(false);
+        view->SaveActive();
     }
     return true;
 }
@@ -135,7 +127,7 @@ bool CQPropertyPage::OnKillActive()
         return true;
     // A click on a disabled tab leaves the sheet where it is. Only the click being handled
     // counts: an old click must not lock the keyboard's way between pages.
-    if (CQTabBar::handlingClick() && sheet_->IsTabDisabled(CQPropertySheet::clickedTab))
+    if (sheet_->handlingClick() && sheet_->IsTabDisabled(context_.state().clickedTab))
         return false;
     return sheet_->QueryLeavePage(sheet_->GetActiveIndex());
 }
@@ -195,11 +187,11 @@ bool CQPropertyPage::eventFilter(QObject* watched, QEvent* event)
                               && !(key->modifiers() & (Qt::AltModifier | Qt::MetaModifier));
         // Ctrl+P and Ctrl+S in an edit send and save instead of typing a control character.
         if (ctrlOnly && key->key() == Qt::Key_P) {
-            postCommand(ID_FILE_PRINT);
+            context_.postCommand(ID_FILE_PRINT);
             return true;
         }
         if (ctrlOnly && key->key() == Qt::Key_S) {
-            postCommand(ID_FILE_SAVE);
+            context_.postCommand(ID_FILE_SAVE);
             return true;
         }
     }

@@ -1,6 +1,4 @@
 #pragma once
-
-#include <initializer_list>
 // CQPropertyPage: the base of the seven option pages. A page is created empty; the sheet gives
 // it its window (the controls of its dialog template) the first time it is activated, and the
 // page then runs OnInitDialog. Controls are found by their numeric id, as the templates and
@@ -15,6 +13,9 @@
 #include <QLabel>
 #include <QWidget>
 #include <array>
+#include <initializer_list>
+
+#include "AppContext.h"
 
 namespace spx {
 class CSpxDoc;
@@ -41,13 +42,13 @@ private:
 class CQPropertyPage : public QWidget {
     Q_OBJECT
 public:
-    CQPropertyPage(int templateId, CSpxDoc* document, CQPropertySheet* sheet, int focusControlId,
+    CQPropertyPage(AppContext& context, int templateId, CQPropertySheet* sheet, int focusControlId,
                    int captionStringId, QWidget* parent = nullptr);
     ~CQPropertyPage() override;
 
     // --- the page protocol ------------------------------------------------------------
-    virtual bool SaveToDocument() = 0;
-    virtual bool LoadFromDocument() = 0;
+    virtual bool SaveToDocument() { return true; }
+    virtual bool LoadFromDocument() { return true; }
     virtual bool QueryLeave() { return true; }
     virtual bool HasEditSelection() { return false; }
     virtual IPaperSource* GetPaperSource() { return nullptr; }
@@ -55,6 +56,7 @@ public:
 
     // --- life of the page window ------------------------------------------------------
     // Loads the template and runs OnInitDialog the first time; true when the window exists.
+    // OnInitDialog loads the controls from the document.
     bool CreatePageWindow();
     bool HasWindow() const { return hasWindow_; }
     virtual bool OnInitDialog();
@@ -74,8 +76,8 @@ public:
     bool AnyEditHasSelection(std::initializer_list<int> ids) const;
 
     int templateId() const { return templateId_; }
-    CSpxDoc* document() const { return document_; }
-    void setDocument(CSpxDoc* document) { document_ = document; }
+    AppContext& context() const { return context_; }
+    CSpxDoc* document() const { return context_.document(); }
     CQPropertySheet* sheet() const { return sheet_; }
     bool initialised() const { return initialised_; }
     int tabIndex() const { return tabIndex_; }
@@ -92,8 +94,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    AppContext& context_;
     int templateId_;
-    CSpxDoc* document_;
     CQPropertySheet* sheet_;
     int focusControlId_;
     int captionStringId_;
@@ -104,10 +106,5 @@ private:
     QHash<int, QWidget*> controls_;
     CPaperInfoPopup* popup_ = nullptr;
 };
-
-// Posts a command to the main frame (Ctrl+P and Ctrl+S typed in an edit of a page).
-using CommandPoster = void (*)(int commandId);
-void setCommandPoster(CommandPoster poster);
-void postCommand(int commandId);
 
 } // namespace spx::gui

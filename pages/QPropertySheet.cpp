@@ -4,14 +4,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-#include "GuiStrings.h"
-#include "PageGlobals.h"
+#include "AppContext.h"
+#include "PageIds.h"
 #include "QPropertyPage.h"
 
 namespace spx::gui {
-
-std::array<int32_t, CQPropertySheet::kPageCount> CQPropertySheet::tabDisabled{};
-int CQPropertySheet::clickedTab = -1;
 
 namespace {
 
@@ -47,11 +44,11 @@ void CQTabBar::mousePressEvent(QMouseEvent* event)
         QTabBar::mousePressEvent(event);
         return;
     }
-    CQPropertySheet::clickedTab = index;
+    sheet_->context().state().clickedTab = index;
     if (index != currentIndex()) {
-        handlingClick_ = true;
+        ++sheet_->handlingClick_;
         sheet_->SetActivePage(index);
-        handlingClick_ = false;
+        --sheet_->handlingClick_;
     }
     event->accept();
 }
@@ -81,22 +78,19 @@ void CQTabBar::wheelEvent(QWheelEvent* event)
 
 // ---------------------------------------------------------------------------------------------
 
-CQPropertySheet::CQPropertySheet(QWidget* parent) : QTabWidget(parent)
+CQPropertySheet::CQPropertySheet(AppContext& context, QWidget* parent) : QTabWidget(parent), context_(context)
 {
-    tabDisabled.fill(0);
+    context_.state().tabDisabled.fill(0);
     setTabBar(new CQTabBar(this));
-    setWindowTitle(loadString(kSheetCaptionId));
+    setWindowTitle(context_.text(kSheetCaptionId));
     setDocumentMode(false);
     connect(this, &QTabWidget::currentChanged, this, &CQPropertySheet::onCurrentChanged);
     qApp->installEventFilter(this);
-    theSheet = this;
 }
 
-CQPropertySheet::~CQPropertySheet()
-{
-    if (theSheet == this)
-        theSheet = nullptr;
-}
+CQPropertySheet::~CQPropertySheet() = default;
+
+int CQPropertySheet::clickedTab() const { return context_.state().clickedTab; }
 
 void CQPropertySheet::AddPage(CQPropertyPage* page)
 {
@@ -209,7 +203,7 @@ bool CQPropertySheet::eventFilter(QObject* watched, QEvent* event)
         // A press anywhere in the window outside the tab row forgets the clicked tab.
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->window() == window() && widget != tabBar() && !tabBar()->isAncestorOf(widget))
-            clickedTab = -1;
+            context_.state().clickedTab = -1;
     }
     return QTabWidget::eventFilter(watched, event);
 }
@@ -220,7 +214,7 @@ void CQPropertySheet::DisableTab(int index)
         return;
     if (index == GetActiveIndex())
         SetActivePage(PageFileSelect);
-    tabDisabled[size_t(index)] = 1;
+    context_.state().tabDisabled[size_t(index)] = 1;
     TabRecord& record = records_[size_t(index)];
     if (record.enabled) {
         record.enabled = false;
@@ -233,9 +227,9 @@ bool CQPropertySheet::EnableTab(int index)
 {
     if (index < 0 || index >= kPageCount)
         return false;
-    if (!tabDisabled[size_t(index)])
+    if (!context_.state().tabDisabled[size_t(index)])
         return true;
-    tabDisabled[size_t(index)] = 0;
+    context_.state().tabDisabled[size_t(index)] = 0;
     TabRecord& record = records_[size_t(index)];
     if (record.enabled)
         return true;
@@ -251,7 +245,7 @@ bool CQPropertySheet::IsTabDisabled(int index) const
 {
     if (index < 0 || index >= kPageCount)
         return false;
-    return tabDisabled[size_t(index)] != 0;
+    return context_.state().tabDisabled[size_t(index)] != 0;
 }
 
 bool CQPropertySheet::SavePages(int index)
@@ -306,8 +300,8 @@ void CQPropertySheet::InitTabLabels()
     for (int i = 0; i < kPageCount && i < count(); ++i) {
         TabRecord& record = records_[size_t(i)];
         // A tab disabled before the labels were set up shows grey from now on as well.
-        record.enabled = !tabDisabled[size_t(i)];
-        const QString label = loadString(kTabLabelIds[i]);
+        record.enabled = !context_.state().tabDisabled[size_t(i)];
+        const QString label = context_.text(kTabLabelIds[i]);
         if (!label.isEmpty()) {
             record.label = label;
             setTabText(i, escapedLabel(label));

@@ -12,6 +12,7 @@
 
 namespace spx::gui {
 
+class AppContext;
 class CQPropertyPage;
 class CQPropertySheet;
 
@@ -20,8 +21,6 @@ class CQTabBar : public QTabBar {
     Q_OBJECT
 public:
     explicit CQTabBar(CQPropertySheet* sheet);
-    // True while a press on a tab is being turned into a change of page.
-    static bool handlingClick() { return handlingClick_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -30,7 +29,6 @@ protected:
 
 private:
     CQPropertySheet* sheet_;
-    static inline bool handlingClick_ = false;
 };
 
 class CQPropertySheet : public QTabWidget {
@@ -38,8 +36,15 @@ class CQPropertySheet : public QTabWidget {
 public:
     static constexpr int kPageCount = 7;
 
-    explicit CQPropertySheet(QWidget* parent = nullptr);
+    explicit CQPropertySheet(AppContext& context, QWidget* parent = nullptr);
     ~CQPropertySheet() override;
+
+    AppContext& context() const { return context_; }
+    // The page at `index` as its own class; null when it is another one.
+    template <class Page>
+    Page* page(int index) const { return qobject_cast<Page*>(widget(index)); }
+    // True while a press on a tab is being turned into a change of page.
+    bool handlingClick() const { return handlingClick_ > 0; }
 
     void AddPage(CQPropertyPage* page);
     CQPropertyPage* GetPage(int index) const;
@@ -79,10 +84,8 @@ public:
     bool TabShownDisabled(int index) const;
     QString TabLabel(int index) const;
 
-    // Shared with the pages: the disabled flag of each tab (outlives a sheet; cleared only by
-    // the sheet's constructor) and the tab under the last press in the row (-1: elsewhere).
-    static std::array<int32_t, kPageCount> tabDisabled;
-    static int clickedTab;
+    // The tab under the last press in the row (-1: elsewhere); kept in the context.
+    int clickedTab() const;
 
     // Next tab that can be entered from `from` going `step` (+1/-1), wrapping round or not;
     // -1 when there is none.
@@ -100,7 +103,10 @@ private:
     void paintTab(int index);
     void onCurrentChanged(int index);
 
+    friend class CQTabBar;
+    AppContext& context_;
     std::array<TabRecord, kPageCount> records_{};
+    int handlingClick_ = 0;
     bool tabsInitialised_ = false;
     bool redrawEnabled_ = true;
     int switching_ = 0;

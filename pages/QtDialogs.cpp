@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "AppContext.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -41,7 +43,7 @@ MessageAnswer QtDialogs::messageBox(const std::string& text, MessageIcon icon, M
         std::fprintf(stderr, "spxl: %s\n", text.c_str());
         return defaultAnswer(buttons);
     }
-    QMessageBox box(qtIcon(icon), caption.empty() ? defaultCaption_ : QString::fromStdString(caption),
+    QMessageBox box(qtIcon(icon), QString::fromStdString(caption.empty() ? std::string(kProgramTitle) : caption),
                     QString::fromStdString(text), qtButtons(buttons), QApplication::activeWindow());
     switch (box.exec()) {
     case QMessageBox::Yes: return MessageAnswer::Yes;

@@ -23,14 +23,11 @@ public:
     void setUnattended(bool unattended) { unattended_ = unattended; }
     bool unattended() const { return unattended_; }
     void setStatusSink(std::function<void(const QString&)> sink) { statusSink_ = std::move(sink); }
-    // The caption of messages without one (the program's title once the strings are loaded).
-    void setDefaultCaption(const QString& caption) { defaultCaption_ = caption; }
 
 private:
     FileDialogResult fileDialog(const FileDialogRequest& request, bool save);
     bool unattended_ = false;
     std::function<void(const QString&)> statusSink_;
-    QString defaultCaption_ = QStringLiteral("spxl");
 };
 
 } // namespace spx::gui

@@ -7,25 +7,15 @@
 #include "FileSelectPage.h"
 #include "JobSetup2Page.h"
 #include "JobSetupPage.h"
-#include "PageGlobals.h"
+#include "PageIds.h"
 #include "PaperExceptionsPage.h"
 #include "PrinterSelectPage.h"
 #include "QPropertySheet.h"
 
 namespace spx::gui {
 
-CSpxView* theView = nullptr;
-CQPropertySheet* theSheet = nullptr;
-CPrinterSelectPage* thePrinterSelectPage = nullptr;
-CFileSelectPage* theFileSelectPage = nullptr;
-CJobSetupPage* theJobSetupPage = nullptr;
-CJobSetup2Page* theJobSetup2Page = nullptr;
-CCustomOptionsPage* theCustomOptionsPage = nullptr;
-CPaperExceptionsPage* thePaperExceptionsPage = nullptr;
-
-bool CSpxView::restorePage = false;
-
-CSpxView::CSpxView(CSpxDoc* document, QWidget* parent) : QWidget(parent), document_(document)
+CSpxView::CSpxView(AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), document_(context.document())
 {
     setObjectName(QStringLiteral("view"));
     // The form's own background: light grey.
@@ -35,7 +25,6 @@ CSpxView::CSpxView(CSpxDoc* document, QWidget* parent) : QWidget(parent), docume
     setPalette(grey);
     if (document_)
         document_->setViews(this);
-    theView = this;
 }
 
 CSpxView::~CSpxView()
@@ -54,23 +43,23 @@ CSpxView::~CSpxView()
         delete sheet_;
         sheet_ = nullptr;
     }
-    if (theView == this)
-        theView = nullptr;
+    if (context_.view() == this)
+        context_.setView(nullptr);
 }
 
 bool CSpxView::createSheet()
 {
-    sheet_ = new CQPropertySheet(this);
+    sheet_ = new CQPropertySheet(context_, this);
     sheet_->setPalette(QPalette());   // the sheet keeps the ordinary dialog colours
     sheet_->setAutoFillBackground(true);
     CQPropertyPage* pages[PageCount] = {
-        new CPrinterSelectPage(sheet_, document_),
-        new CFileSelectPage(sheet_, document_),
-        new CJobSetupPage(sheet_, document_),
-        new CJobSetup2Page(sheet_, document_),
-        new CCustomOptionsPage(sheet_, document_),
-        new CPaperExceptionsPage(sheet_, document_),
-        new CColorMappingPage(sheet_, document_),
+        new CPrinterSelectPage(context_, sheet_),
+        new CFileSelectPage(context_, sheet_),
+        new CJobSetupPage(context_, sheet_),
+        new CJobSetup2Page(context_, sheet_),
+        new CCustomOptionsPage(context_, sheet_),
+        new CPaperExceptionsPage(context_, sheet_),
+        new CColorMappingPage(context_, sheet_),
     };
     for (int i = 0; i < PageCount; ++i) {
         sheet_->AddPage(pages[i]);
@@ -106,9 +95,9 @@ bool CSpxView::OnInitialUpdate()
     if (document_)
         document_->options() = document_->scratch();
 
-    if (restorePage && document_) {
+    if (context_.state().restorePage && document_) {
         sheet_->SetActivePage(document_->GetActivePage());
-        restorePage = false;
+        context_.state().restorePage = false;
     } else {
         sheet_->SetActivePage(PageFileSelect);
     }

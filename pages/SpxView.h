@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "AppContext.h"
 #include "SpxDoc.h"
 
 namespace spx::gui {
@@ -13,7 +14,7 @@ class CQPropertySheet;
 class CSpxView : public QWidget, public IDocumentViews {
     Q_OBJECT
 public:
-    explicit CSpxView(CSpxDoc* document, QWidget* parent = nullptr);
+    explicit CSpxView(AppContext& context, QWidget* parent = nullptr);
     ~CSpxView() override;
 
     CSpxDoc* document() const { return document_; }
@@ -46,8 +47,6 @@ public:
     bool sending = false;
     bool menuOpen = false;
     bool firstUpdate = true;
-    // Set when the job's own active page is to be shown after start-up instead of the file page.
-    static bool restorePage;
 
 signals:
     // The sheet exists and has its final size: the frame fits itself around the view.
@@ -57,6 +56,7 @@ private:
     bool createSheet();
     void refreshSettingsPages();
 
+    AppContext& context_;
     CSpxDoc* document_;
     CQPropertySheet* sheet_ = nullptr;
 };

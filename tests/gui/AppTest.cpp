@@ -14,13 +14,11 @@
 #include <gtest/gtest.h>
 
 #include "AboutBox.h"
-#include "AppState.h"
 #include "Commands.h"
-#include "GuiStrings.h"
 #include "GuiTestSupport.h"
 #include "JobSetupPage.h"
 #include "MainFrame.h"
-#include "PageGlobals.h"
+#include "PageIds.h"
 #include "QPropertySheet.h"
 #include "SpxApp.h"
 #include "SpxDoc.h"
@@ -134,8 +132,8 @@ TEST(StartupTest, AMissingHelpFileOnlySwitchesHelpOff)
     ASSERT_EQ(run.dialogs.shown.size(), 1u);
     EXPECT_EQ(run.message(0), run.text(1161) + run.text(448));
     EXPECT_TRUE(run.app->helpFile.empty());
-    EXPECT_TRUE(helpFile().isEmpty());
-    EXPECT_FALSE(openHelp(2));
+    EXPECT_TRUE(run.app->context().helpFile().isEmpty());
+    EXPECT_FALSE(run.app->context().showHelp(2));
 }
 
 TEST(StartupTest, TheWindowShowsTheSevenTabsWithTheFilePageInFront)
@@ -152,7 +150,7 @@ TEST(StartupTest, TheWindowShowsTheSevenTabsWithTheFilePageInFront)
     EXPECT_FALSE(run.app->document()->IsModified());
     // A window of fixed size.
     EXPECT_EQ(run.app->mainFrame()->minimumSize(), run.app->mainFrame()->maximumSize());
-    EXPECT_EQ(appState().menuMnemonics, (std::array<char, 4>{'F', 'E', 'T', 'H'}));
+    EXPECT_EQ(run.app->context().state().menuMnemonics, (std::array<char, 4>{'F', 'E', 'T', 'H'}));
 }
 
 TEST(StartupTest, AJobFileThatCannotBeOpenedLeavesTheNewJobWithAMessage)
@@ -224,9 +222,9 @@ TEST(KeystrokeTest, CtrlHeldFlagFollowsTheKey)
     ASSERT_TRUE(run.ok);
     QWidget* target = run.app->view()->sheet();
     QTest::keyPress(target, Qt::Key_Control);
-    EXPECT_TRUE(appState().ctrlHeld);
+    EXPECT_TRUE(run.app->context().state().ctrlHeld);
     QTest::keyRelease(target, Qt::Key_Control);
-    EXPECT_FALSE(appState().ctrlHeld);
+    EXPECT_FALSE(run.app->context().state().ctrlHeld);
 }
 
 TEST(KeystrokeTest, AltWithAMenuLetterGoesToThePageFirst)
@@ -239,12 +237,12 @@ TEST(KeystrokeTest, AltWithAMenuLetterGoesToThePageFirst)
     QWidget* mode = page->GetDlgItem(1152);
     mode->setFocus();
     // "C" is the letter of "&Copies"; make it one of the menu's letters.
-    appState().menuMnemonics = {'F', 'E', 'T', 'C'};
+    run.app->context().state().menuMnemonics = {'F', 'E', 'T', 'C'};
     QTest::keyClick(mode, Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(QApplication::focusWidget(), page->GetDlgItem(2612));
 
     // A check box answering to the letter is clicked.
-    appState().menuMnemonics = {'F', 'E', 'T', 'O'};   // "C&ollate"
+    run.app->context().state().menuMnemonics = {'F', 'E', 'T', 'O'};   // "C&ollate"
     auto* collate = page->Item<QAbstractButton>(1092);
     const bool before = collate->isChecked();
     QTest::keyClick(mode, Qt::Key_O, Qt::AltModifier);
@@ -382,7 +380,7 @@ TEST(MainFrameTest, EachAltLetterOfAPageLeadsToOneControlAndNoneIsTakenFromTheMe
     Started run;
     ASSERT_TRUE(run.ok);
     CQPropertySheet* sheet = run.app->view()->sheet();
-    const auto& menu = appState().menuMnemonics;
+    const auto& menu = run.app->context().state().menuMnemonics;
     for (int index = 0; index < PageCount; ++index) {
         QHash<QChar, QString> seen;
         for (QWidget* widget : sheet->GetPage(index)->findChildren<QWidget*>()) {
@@ -419,7 +417,7 @@ TEST(AboutBoxTest, SystemInfoShowsTheBuildAndTheOperatingSystem)
 {
     Started run;
     ASSERT_TRUE(run.ok);
-    CAboutBox box;
+    CAboutBox box(run.app->context());
     auto* system = qobject_cast<QLabel*>(box.GetDlgItem(1078));
     ASSERT_NE(system, nullptr);
     EXPECT_FALSE(system->isVisibleTo(&box));
@@ -434,7 +432,7 @@ TEST(AboutBoxTest, TheBoxGrowsSoNoLineIsCutOff)
 {
     Started run;
     ASSERT_TRUE(run.ok);
-    CAboutBox box;
+    CAboutBox box(run.app->context());
     box.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
     box.OnSystemInfo();

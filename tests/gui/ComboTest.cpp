@@ -146,8 +146,8 @@ TEST_F(ComboTest, ListsHoldAtMostFiftyEntriesAndFindTextIsExact)
 
 TEST(ComboFillTest, FillTakesTextsFromTheStringTableAndSelects)
 {
-    BundleScope bundle;
     CItemComboBox combo;
+    combo.setStrings(&sourceStrings());
     const ItemTableRow rows[] = {{433, "", 0}, {0, "own text", 1}, {0, "", 0}, {434, "", 2}};
     combo.Fill(rows, 1, true);
     ASSERT_EQ(combo.count(), 2);   // the table ends at the empty row

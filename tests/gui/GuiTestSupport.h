@@ -4,28 +4,28 @@
 #include <QResource>
 #include <string>
 
-#include "GuiStrings.h"
+#include "AppContext.h"
+#include "Dialogs.h"
 #include "StringTable.h"
 
 namespace spx::gui::test {
 
 StringTable& sourceStrings();
 
-// Registers the built bundle (templates, menu, pictures) and the source strings for one test.
+// Registers the built bundle (templates, menu, pictures) for one test and gives it a context of
+// its own with the source strings and scripted dialogs.
 class BundleScope {
 public:
-    BundleScope()
-    {
-        registered_ = QResource::registerResource(QStringLiteral(SPX_BIN_DIR "/spxlres.rcc"));
-        setStringTable(&sourceStrings());
-    }
+    BundleScope() { registered_ = QResource::registerResource(QStringLiteral(SPX_BIN_DIR "/spxlres.rcc")); }
     ~BundleScope()
     {
-        setStringTable(nullptr);
         if (registered_)
             QResource::unregisterResource(QStringLiteral(SPX_BIN_DIR "/spxlres.rcc"));
     }
     bool ok() const { return registered_; }
+
+    ScriptedDialogs dialogs;
+    AppContext context{sourceStrings(), dialogs};
 
 private:
     bool registered_ = false;

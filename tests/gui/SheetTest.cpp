@@ -9,7 +9,7 @@
 #include "GuiTestSupport.h"
 #include "ItemComboBox.h"
 #include "PaperSource.h"
-#include "PageGlobals.h"
+#include "PageIds.h"
 #include "QPropertyPage.h"
 #include "QPropertySheet.h"
 
@@ -38,8 +38,8 @@ class ProbePage : public CQPropertyPage {
 public:
     IPaperSource* GetPaperSource() override { return &papers; }
     TwoPapers papers;
-    ProbePage(int templateId, CQPropertySheet* sheet, int focusId)
-        : CQPropertyPage(templateId, nullptr, sheet, focusId, 0) {}
+    ProbePage(AppContext& context, int templateId, CQPropertySheet* sheet, int focusId)
+        : CQPropertyPage(context, templateId, sheet, focusId, 0) {}
     bool SaveToDocument() override { ++saves; return saveResult; }
     bool LoadFromDocument() override { ++loads; return true; }
     bool QueryLeave() override { ++queries; return leaveAllowed; }
@@ -53,12 +53,12 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(bundle.ok());
-        sheet = std::make_unique<CQPropertySheet>();
+        sheet = std::make_unique<CQPropertySheet>(bundle.context);
         const int templates[PageCount] = {IDD_TAB_PRINTER_SELECT, IDD_TAB_FILE_SELECT, IDD_TAB_JOB_SETUP,
                                           IDD_TAB_JOB_SETUP2, IDD_TAB_CUSTOM_OPTIONS, IDD_TAB_PAPER_EXCEPTIONS,
                                           IDD_TAB_COLOR_MAPPING};
         for (int i = 0; i < PageCount; ++i) {
-            pages[i] = new ProbePage(templates[i], sheet.get(), i == PageJobSetup ? 2612 : -1);
+            pages[i] = new ProbePage(bundle.context, templates[i], sheet.get(), i == PageJobSetup ? 2612 : -1);
             sheet->AddPage(pages[i]);
             pages[i]->setTabIndex(i);
         }
@@ -163,7 +163,7 @@ TEST_F(SheetTest, ADisabledTabCannotBeEnteredByClickKeyboardOrCode)
     EXPECT_EQ(sheet->GetActiveIndex(), 2);
     // A click on a disabled tab does not even ask the current page to be left.
     EXPECT_EQ(pages[2]->queries, 0);
-    EXPECT_EQ(CQPropertySheet::clickedTab, 3);
+    EXPECT_EQ(sheet->clickedTab(), 3);
 
     sheet->setFocus();
     QTest::keyClick(sheet.get(), Qt::Key_Tab, Qt::ControlModifier);

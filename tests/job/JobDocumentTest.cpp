@@ -16,14 +16,14 @@ TEST_F(DocumentTest, SetterMarksModifiedOnlyOnChangeAndNotWhileLoading)
     EXPECT_FALSE(d.IsModified());
     EXPECT_TRUE(d.SetCopies(5));
     EXPECT_TRUE(d.IsModified());
-    EXPECT_TRUE(processFlags().jobChanged);
+    EXPECT_TRUE(d.flags().jobChanged);
 
     d.SetModifiedFlag(false);
-    processFlags().loading = true;
+    d.flags().loading = true;
     EXPECT_TRUE(d.SetPlexMode(2));
     EXPECT_EQ(d.GetPlexMode(), 2);
     EXPECT_FALSE(d.IsModified());
-    processFlags().loading = false;
+    d.flags().loading = false;
 
     d.SetActivePage(4);
     EXPECT_EQ(d.GetActivePage(), 4);

@@ -50,7 +50,7 @@ TEST_F(JobFileTest, Version5LoadsFieldByField)
     EXPECT_EQ(d.GetException(1)->kind(), 1);
     EXPECT_EQ(d.printerQueuePosition, 2u);
     EXPECT_FALSE(d.IsModified());
-    EXPECT_FALSE(processFlags().signatureKind);
+    EXPECT_FALSE(d.flags().signatureKind);
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -72,7 +72,7 @@ TEST_F(JobFileTest, OlderVersionsAreUpgraded)
     EXPECT_EQ(d.GetEmailAddress(), "keep@example.org");
     EXPECT_EQ(d.GetTrimEdges(), 1);
     EXPECT_EQ(d.GetPrinterLanguage(), 0);
-    EXPECT_TRUE(processFlags().signatureKind);
+    EXPECT_TRUE(d.flags().signatureKind);
 
     ASSERT_TRUE(d.OnOpenDocument(golden("v3.spx")));
     EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsOldVersion3)));
@@ -366,7 +366,7 @@ TEST_F(JobFileTest, OpenCommandKeepsAJobTheOperatorKept)
 
     d.OnFileOpen();   // Yes to the question; the job is untitled, so Save As comes, and is cancelled
     EXPECT_TRUE(d.IsModified());
-    EXPECT_FALSE(processFlags().loading);
+    EXPECT_FALSE(d.flags().loading);
 }
 
 TEST_F(JobFileTest, OpenCommandAsksForAnotherFileWhenTheAnswerIsNo)
@@ -378,7 +378,7 @@ TEST_F(JobFileTest, OpenCommandAsksForAnotherFileWhenTheAnswerIsNo)
     d.OnFileOpen();
     EXPECT_EQ(d.pathName(), golden("v5.spx"));
     EXPECT_EQ(d.GetCopies(), 3);
-    EXPECT_FALSE(processFlags().loading);
+    EXPECT_FALSE(d.flags().loading);
 }
 
 TEST(JobPathTest, ValidNames)

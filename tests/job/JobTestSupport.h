@@ -43,7 +43,6 @@ protected:
         config.folder = folder;
         std::string error;
         ASSERT_TRUE(config.strings.loadFromFolder(SPX_RESOURCE_DIR "/strings", error)) << error;
-        processFlags() = ProcessFlags{};
     }
     void TearDown() override
     {
