@@ -1,7 +1,9 @@
 // Job file -> job header, the include file disabled. The first byte chooses the way in:
-//   even: the rest is a job file, loaded as Open loads it (page lists checked by the loader);
-//   odd:  the rest is page lists set straight on a loaded job (chapter list, then exception
-//         lists, separated by 0xFF bytes), so the generator's own cleaning is what stands.
+//   bit 0 clear: the rest is a job file, loaded as Open loads it (page lists checked there);
+//   bit 0 set:   the rest is page lists set straight on a loaded job (chapter list, then
+//                exception lists, separated by 0xFF bytes), so the generator's own cleaning is
+//                what stands; bits 1..4 choose the printer language and the plex mode.
+// Bits 6..7 choose the print file's language.
 // Every header must stay within its cap, and a header for a PCL printer must be PJL lines alone
 // (the job has no custom text of the operator's own): nothing from a job can start a line.
 
@@ -104,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
         setPageLists(*f.doc, std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
         f.doc->set(spx::Field::printerLanguage, (data[0] >> 1) & 1);
-        f.doc->set(spx::Field::plexMode, (data[0] >> 2) % 6);
+        f.doc->set(spx::Field::plexMode, ((data[0] >> 2) & 0xF) % 6);
     } else {
         fuzzWriteFile(f.jobPath, data + 1, size - 1);
         if (!f.doc->OnOpenDocument(f.jobPath))
@@ -112,7 +114,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     f.doc->setText(spx::Field::customIncludeFile, "");
     f.doc->setText(spx::Field::customText, "");
-    for (int fileLanguage = 0; fileLanguage <= 2; ++fileLanguage)
-        generate(f, fileLanguage);
+    generate(f, (data[0] >> 6) % 3);
     return 0;
 }
