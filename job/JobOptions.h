@@ -18,6 +18,15 @@ enum class FieldType { Int16, UInt32, Text };
 // How a field's default is found: a plain value, or one of the rules of ResetJobOptions.
 enum class DefaultRule { Value, PaperName, PamphletPages, OutputExit, Kept };
 
+// The values a number field may take when the operator sets it.
+enum class RangeRule {
+    Type,            // whatever the field's type holds (fields that no page edits)
+    Fixed,           // minValue..maxValue
+    ByLanguage,      // minValue..maxValue for PostScript printers, minValue..maxPcl for PCL printers
+    JobPaper,        // a position of the paper catalogue the job paper may take: 2..papers
+    PaperChoice,     // a paper catalogue position - 1: 0..papers - 1
+};
+
 struct FieldInfo {
     std::string_view name;
     uint16_t offset;
@@ -27,6 +36,10 @@ struct FieldInfo {
     DefaultRule rule = DefaultRule::Value;
     bool cutTo260 = false;   // setter cuts the text to 260 characters first
     bool hasSetter = true;   // getters-only fields are written by resets and loads alone
+    RangeRule range = RangeRule::Type;
+    int32_t minValue = 0;
+    int32_t maxValue = 0;
+    int32_t maxPcl = 0;
 };
 
 // Field identifiers, in record order. The table `kJobFields` is indexed by them.
@@ -50,6 +63,17 @@ extern const std::array<FieldInfo, kFieldCount> kJobFields;
 
 inline const FieldInfo& fieldInfo(Field f) { return kJobFields[static_cast<size_t>(f)]; }
 std::optional<Field> fieldByName(std::string_view name);   // case-sensitive, as in the table
+// What a field's range depends on: the job's printer language and its paper catalogue.
+struct RangeContext {
+    int printerLanguage = 0;   // 0 PostScript, otherwise PCL
+    int paperCount = 0;        // entries of the paper catalogue list
+};
+struct ValueRange {
+    int64_t minimum;
+    int64_t maximum;
+};
+// The values a number field may be set to.
+ValueRange fieldRange(Field f, const RangeContext& context);
 inline Field colorMapField(int slot) { return static_cast<Field>(static_cast<int>(Field::colorMap0) + slot); }
 
 // Little-endian access to the record; never casts the block.
