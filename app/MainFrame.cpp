@@ -21,6 +21,7 @@
 #include "PageIds.h"
 #include "QDialogBar.h"
 #include "QPropertySheet.h"
+#include "SharedStringIds.h"
 #include "SpxApp.h"
 #include "SpxView.h"
 
@@ -32,7 +33,6 @@ constexpr int kDialogBarTemplate = 159;
 constexpr int IdsReady = 57345;
 constexpr int IdsSending = 411;
 constexpr int IdsQuitQuestion = 378;
-constexpr int IdsJobExtension = 447;
 
 // The widget an edit command goes to: the focused edit, or the one inside a combo box.
 QWidget* editTarget(QWidget* focus)

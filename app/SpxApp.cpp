@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "AboutBox.h"
+#include "BundleCheck.h"
 #include "MainFrame.h"
 #include "MemoryPool.h"
 #include "PageIds.h"
@@ -83,14 +84,15 @@ bool CSpxApp::LoadConfiguration()
 
     const std::string folder = requestedFolder_.empty() ? executableFolder() : requestedFolder_;
     std::string error;
-    if (!config_.load(folder, error)) {
+    if (!config_.load(folder, error) || !checkBundle(config_.strings, kResourceBundleName, error)) {
         dialogs().messageBox(error, MessageIcon::Stop, MessageButtons::Ok);
         return false;
     }
     // The same bundle serves the window's templates, menu and pictures.
     const QString bundle = QString::fromStdString(joinPath(folder, kResourceBundleName));
     if (!QResource::registerResource(bundle)) {
-        dialogs().messageBox(std::string("Missing file: ") + kResourceBundleName, MessageIcon::Stop, MessageButtons::Ok);
+        dialogs().messageBox(damagedBundleMessage(kResourceBundleName, {"the window's resources cannot be read"}),
+                             MessageIcon::Stop, MessageButtons::Ok);
         return false;
     }
     registeredBundle_ = bundle;

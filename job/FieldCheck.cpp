@@ -1,6 +1,7 @@
 #include "FieldCheck.h"
 
 #include "CodePage.h"
+#include "PageListCheck.h"
 #include "WholeNumber.h"
 
 namespace spx {
@@ -33,6 +34,8 @@ std::string checkText(Field f, std::string_view given, FieldValue& out)
     if (out.text.size() > size_t(info.width) - 1)
         return std::string(info.name) + ": the text is " + std::to_string(out.text.size())
                + " characters long; the field holds " + std::to_string(info.width - 1);
+    if (const auto badList = checkPageListField(f, out.text))
+        return *badList;
     return {};
 }
 

@@ -18,6 +18,7 @@
 #include "MemoryPool.h"
 #include "JobFile.h"
 #include "PaperRecord.h"
+#include "SharedStringIds.h"
 
 namespace spx {
 
@@ -63,7 +64,7 @@ private:
 // String ids the document uses.
 enum DocStringId {
     IdsInvalidFile2 = 2, IdsInvalidFileStart = 103, IdsInvalidFileEnd = 1163,
-    IdsSignatureA = 1087, IdsSignatureB = 1088, IdsJobExtension = 447, IdsJobFilter = 161, IdsJobFilterOpen = 449,
+    IdsSignatureA = 1087, IdsSignatureB = 1088, IdsJobFilter = 161, IdsJobFilterOpen = 449,
     IdsUntitled = 207, IdsOldVersion3 = 57627, IdsOldVersion4 = 57688, IdsUnknownPrinterModel = 61226,
     IdsSaveJobCaption = 61235, IdsSaveChanges = 412, IdsInvalidPath = 441, IdsSaveDialogFailed = 442,
     IdsOpenDialogFailed = 445, IdsReadOnlySave = 450, IdsReadOnlyOpen = 451, IdsReadOnlyLoad = 452,

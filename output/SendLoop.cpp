@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "SharedStringIds.h"
+
 namespace spx {
 
 namespace {
@@ -360,7 +362,7 @@ bool SendLoop::StripFileHeader(const std::string& printFile, std::string& fileTo
     const std::string markerD = strings_.ansi(IdsHeaderMarkerD);
     if (!ensureWorkFolder())
         return false;
-    std::string pattern = workFolder_ + "/" + strings_.ansi(IdsStripPrefix) + "XXXXXX";
+    std::string pattern = workFolder_ + "/" + strings_.ansi(IdsJobExtension) + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int out = ::mkostemp(name.data(), O_CLOEXEC);

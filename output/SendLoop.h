@@ -25,7 +25,6 @@ enum SendStringId {
     IdsHeaderFailed = 110,      // the job header could not be written; the send stops
     IdsNoPrintFiles = 372,      // the file list is empty
     IdsLocateFileTitle = 431,   // title of the locate dialog (%s = missing path)
-    IdsStripPrefix = 447,       // name prefix of a stripped copy
     IdsHeaderMarkerA = 376,     // must occur in the print file's first block
     IdsHeaderMarkerB = 216,     // end of the print file's own job header
     IdsHeaderMarkerC = 215,     // optional, dropped with what precedes it

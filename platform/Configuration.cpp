@@ -35,14 +35,14 @@ bool Configuration::load(const std::string& configFolder, std::string& error)
 {
     folder = configFolder.empty() ? executableFolder() : configFolder;
     const std::string bundlePath = joinPath(folder, kResourceBundleName);
-    std::string detail;
-    if (!fileExists(bundlePath) || !bundle.open(bundlePath, detail)) {
-        // The bundle holds the texts, so this one message cannot come from it.
-        error = std::string("Missing file: ") + kResourceBundleName;
+    // The bundle holds the texts, so these messages cannot come from it.
+    if (!fileExists(bundlePath)) {
+        error = missingBundleMessage(kResourceBundleName);
         return false;
     }
-    if (!strings.loadFromBundle(bundle, detail)) {
-        error = std::string("Damaged file: ") + kResourceBundleName + " (" + detail + ")";
+    std::string detail;
+    if (!bundle.open(bundlePath, detail) || !strings.loadFromBundle(bundle, detail)) {
+        error = damagedBundleMessage(kResourceBundleName, {detail});
         return false;
     }
     return true;

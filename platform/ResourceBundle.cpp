@@ -157,4 +157,17 @@ std::vector<std::string> ResourceBundle::list(const std::string& folder) const
     return names;
 }
 
+std::string missingBundleMessage(const std::string& bundleName) { return "Missing file: " + bundleName; }
+
+std::string damagedBundleMessage(const std::string& bundleName, const std::vector<std::string>& problems)
+{
+    constexpr size_t kShown = 8;
+    std::string message = "Damaged file: " + bundleName;
+    for (size_t i = 0; i < problems.size() && i < kShown; ++i)
+        message += "\n" + problems[i];
+    if (problems.size() > kShown)
+        message += "\n... and " + std::to_string(problems.size() - kShown) + " more";
+    return message;
+}
+
 } // namespace spx

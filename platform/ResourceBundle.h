@@ -29,4 +29,9 @@ private:
     uint32_t version_ = 0, treeOffset_ = 0, dataOffset_ = 0, namesOffset_ = 0;
 };
 
+// The start-up messages about the bundle. They cannot come from the bundle itself.
+std::string missingBundleMessage(const std::string& bundleName);   // "Missing file: NAME"
+// "Damaged file: NAME" and the first few faults, one per line.
+std::string damagedBundleMessage(const std::string& bundleName, const std::vector<std::string>& problems);
+
 } // namespace spx

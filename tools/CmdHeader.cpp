@@ -12,36 +12,19 @@ namespace spx::tool {
 
 namespace {
 
+int languageOfName(const std::string& name)
+{
+    return name == "ps" ? FileLanguagePostScript : name == "pcl" ? FileLanguagePcl : FileLanguagePdf;
+}
+
 int header(ToolContext& context)
 {
-    std::vector<std::string> positional;
-    std::string output;
-    int fileLanguage = -1;
-    const auto& args = context.args;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size()) {
-            output = args[++i];
-        } else if (args[i] == "--file-language" && i + 1 < args.size()) {
-            const std::string& language = args[++i];
-            fileLanguage = language == "ps" ? FileLanguagePostScript : language == "pcl" ? FileLanguagePcl
-                         : language == "pdf" ? FileLanguagePdf : -2;
-            if (fileLanguage == -2) {
-                std::cerr << "spxjob: --file-language takes ps, pcl or pdf\n";
-                return 2;
-            }
-        } else {
-            positional.push_back(args[i]);
-        }
-    }
-    if (positional.size() != 2 || output.empty()) {
-        std::cerr << "usage: spxjob header [--config DIR] JOBFILE PRINTFILE [--file-language ps|pcl|pdf] -o OUT\n";
-        return 2;
-    }
+    const std::vector<std::string>& args = context.options.positional();
     CSpxDoc doc(context.config, context.dialogs);
-    if (!doc.OnNewDocument() || !doc.OnOpenDocument(positional[0]))
+    if (!doc.OnNewDocument() || !doc.OnOpenDocument(args[0]))
         return 1;
-    if (fileLanguage < 0)
-        fileLanguage = doc.GetFileLanguage();
+    const std::string& language = context.options.text("file-language");
+    int fileLanguage = language.empty() ? doc.GetFileLanguage() : languageOfName(language);
     // As the send does: a PDF file goes to a PCL printer as PostScript.
     fileLanguage = effectiveFileLanguage(doc.GetPrinterLanguage(), fileLanguage);
     // The item-disabling rules switch controls off as they do in the window.
@@ -52,16 +35,21 @@ int header(ToolContext& context)
         return 1;
     }
     CJobStreamGenerator generator;
-    const GeneratorResult result = generator.Generate(doc, positional[1], output, fileLanguage, locks,
-                                                      &context.dialogs, loginUserFullName());
+    const GeneratorResult result = generator.Generate(doc, args[1], context.options.text("output"), fileLanguage,
+                                                      locks, &context.dialogs, loginUserFullName());
     if (result != GeneratorResult::Ok)
         std::cerr << "spxjob: the job header was not written: " << generatorResultText(result) << "\n";
     return static_cast<int>(result);
 }
 
-ToolCommandRegistrar headerCommand({"header",
-                                    "header JOBFILE PRINTFILE [--file-language ps|pcl|pdf] -o OUT   write the job header a send would write",
-                                    header});
-
 } // namespace
+
+ToolCommand headerCommand()
+{
+    return {"header", "JOBFILE PRINTFILE", "write the job header a send would put before PRINTFILE",
+            {choiceOption("file-language", {"ps", "pcl", "pdf"}, "the language of the print file (default: the job's)"),
+             textOption("output", 'o', "OUT", "the file to write the header into", true)},
+            2, 2, header};
+}
+
 } // namespace spx::tool

@@ -1,11 +1,11 @@
 // spxjob show / new / set: job files on the command line, through the job document.
 
-#include <cstdio>
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 
 #include "CodePage.h"
-#include "PageListCheck.h"
+#include "FieldCheck.h"
 #include "SpxDoc.h"
 #include "ToolCommand.h"
 
@@ -13,22 +13,16 @@ namespace spx::tool {
 
 namespace {
 
+// A text of the job in double quotes, with quotes, backslashes and control bytes escaped.
 std::string quoted(const std::string& ansi)
 {
-    std::string out = "\"";
+    std::string out;
     for (char c : ansiToUtf8(ansi)) {
-        if (c == '"' || c == '\\') {
+        if (c == '"' || c == '\\')
             out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
-            out += escaped;
-        } else {
-            out += c;
-        }
+        out += c;
     }
-    return out + "\"";
+    return "\"" + escapeControlBytes(out) + "\"";
 }
 
 void printJob(const CSpxDoc& doc, std::ostream& out)
@@ -58,55 +52,67 @@ void printJob(const CSpxDoc& doc, std::ostream& out)
     out << "printerQueuePosition = " << doc.printerQueuePosition << "\n";
 }
 
-// FIELD=VALUE through the document's setters. False with a message for an unknown field.
-bool applyAssignment(CSpxDoc& doc, const std::string& assignment)
+RangeContext rangeContext(const CSpxDoc& doc) { return {doc.GetPrinterLanguage(), doc.PaperCount()}; }
+
+bool refuse(const std::string& why)
+{
+    std::cerr << "spxjob: " << escapeControlBytes(why) << "\n";
+    return false;
+}
+
+// FIELD=VALUE through the document's setters, once the value is checked against the field.
+// False with a message for an unknown field or a value the field does not take.
+bool applyAssignment(CSpxDoc& doc, const std::string& assignment, std::vector<Field>& assigned)
 {
     const size_t eq = assignment.find('=');
     const auto field = eq == std::string::npos ? std::nullopt : fieldByName(assignment.substr(0, eq));
-    if (!field) {
-        std::cerr << "spxjob: not a FIELD=VALUE of the job options: " << assignment << "\n";
-        return false;
-    }
-    const std::string value = assignment.substr(eq + 1);
+    if (!field)
+        return refuse("not a FIELD=VALUE of the job options: " + assignment);
     const FieldInfo& info = fieldInfo(*field);
-    if (*field == Field::paperIndex) {
-        doc.SetPaperIndex(std::atoi(value.c_str()));
-        return true;
-    }
-    if (*field == Field::activePage) {
-        doc.SetActivePage(std::atoi(value.c_str()));
-        return true;
-    }
-    if (!info.hasSetter) {
-        std::cerr << "spxjob: " << info.name << " is set by the program, not by the operator\n";
-        return false;
-    }
-    if (info.type == FieldType::Text) {
-        if (const auto bad = checkPageListField(*field, utf8ToAnsi(value))) {
-            std::cerr << "spxjob: " << *bad << "\n";
+    if (!info.hasSetter)
+        return refuse(std::string(info.name) + " is set by the program, not by the operator");
+    FieldValue value;
+    const std::string why = checkFieldValue(*field, std::string_view(assignment).substr(eq + 1), rangeContext(doc), value);
+    if (!why.empty())
+        return refuse(why);
+    assigned.push_back(*field);
+    if (*field == Field::paperIndex)
+        doc.SetPaperIndex(static_cast<int>(value.number));
+    else if (*field == Field::activePage)
+        doc.SetActivePage(static_cast<int>(value.number));
+    else if (info.type == FieldType::Text)
+        doc.setText(*field, value.text);
+    else
+        doc.set(*field, value.number);
+    return true;
+}
+
+// Every assignment of a command line, then the fields whose range depends on another one that
+// changed (copies=70000 printerLanguage=1 is refused like the other order).
+bool applyAssignments(CSpxDoc& doc, const std::vector<std::string>& assignments)
+{
+    std::vector<Field> assigned;
+    for (const std::string& assignment : assignments)
+        if (!applyAssignment(doc, assignment, assigned))
             return false;
-        }
-        doc.setText(*field, utf8ToAnsi(value));
-        return true;
+    auto wasAssigned = [&assigned](Field f) { return std::find(assigned.begin(), assigned.end(), f) != assigned.end(); };
+    const bool languageChanged = wasAssigned(Field::printerLanguage);
+    for (size_t i = 0; i < kFieldCount; ++i) {
+        const Field field = static_cast<Field>(i);
+        const bool dependent = languageChanged && kJobFields[i].range == RangeRule::ByLanguage;
+        if (kJobFields[i].type == FieldType::Text || !(wasAssigned(field) || dependent))
+            continue;
+        const std::string why = checkStoredNumber(field, doc.options(), rangeContext(doc));
+        if (!why.empty())
+            return refuse(why);
     }
-    char* end = nullptr;
-    const long long number = std::strtoll(value.c_str(), &end, 10);
-    if (value.empty() || *end != '\0') {
-        std::cerr << "spxjob: " << info.name << " takes a number, not \"" << value << "\"\n";
-        return false;
-    }
-    doc.set(*field, number);
     return true;
 }
 
 int show(ToolContext& context)
 {
-    if (context.args.size() != 1) {
-        std::cerr << "usage: spxjob show JOBFILE\n";
-        return 2;
-    }
     CSpxDoc doc(context.config, context.dialogs);
-    if (!doc.OnNewDocument() || !doc.OnOpenDocument(context.args[0]))
+    if (!doc.OnNewDocument() || !doc.OnOpenDocument(context.options.positional()[0]))
         return 1;
     printJob(doc, std::cout);
     return 0;
@@ -114,47 +120,42 @@ int show(ToolContext& context)
 
 int create(ToolContext& context)
 {
-    std::string output;
-    std::vector<std::string> assignments;
-    for (size_t i = 0; i < context.args.size(); ++i) {
-        if (context.args[i] == "-o" && i + 1 < context.args.size())
-            output = context.args[++i];
-        else
-            assignments.push_back(context.args[i]);
-    }
-    if (output.empty()) {
-        std::cerr << "usage: spxjob new -o JOBFILE [FIELD=VALUE ...]\n";
-        return 2;
-    }
     CSpxDoc doc(context.config, context.dialogs);
     if (!doc.OnNewDocument())
         return 1;
-    for (const std::string& assignment : assignments)
-        if (!applyAssignment(doc, assignment))
-            return 2;
-    return doc.OnSaveDocument(output) ? 0 : 1;
+    if (!applyAssignments(doc, context.options.positional()))
+        return 2;
+    return doc.OnSaveDocument(context.options.text("output")) ? 0 : 1;
 }
 
 int change(ToolContext& context)
 {
-    if (context.args.empty()) {
-        std::cerr << "usage: spxjob set JOBFILE FIELD=VALUE ...\n";
-        return 2;
-    }
+    const std::vector<std::string>& args = context.options.positional();
     CSpxDoc doc(context.config, context.dialogs);
-    const std::string& path = context.args[0];
     // Opened and saved as the window does, so a read-only job file is refused, not replaced.
-    if (!doc.OnNewDocument() || doc.OpenJobFile(path) != 2)
+    if (!doc.OnNewDocument() || doc.OpenJobFile(args[0]) != 2)
         return 1;
-    for (size_t i = 1; i < context.args.size(); ++i)
-        if (!applyAssignment(doc, context.args[i]))
-            return 2;
+    if (!applyAssignments(doc, std::vector<std::string>(args.begin() + 1, args.end())))
+        return 2;
     return doc.DoFileSave() ? 0 : 1;
 }
 
-ToolCommandRegistrar showCommand({"show", "show JOBFILE            print every option of a job file", show});
-ToolCommandRegistrar newCommand({"new", "new -o JOBFILE [FIELD=VALUE ...]   write a new job with the defaults", create});
-ToolCommandRegistrar setCommand({"set", "set JOBFILE FIELD=VALUE ...        change a job file in place", change});
-
 } // namespace
+
+ToolCommand showCommand()
+{
+    return {"show", "JOBFILE", "print every option of a job file", {}, 1, 1, show};
+}
+
+ToolCommand newCommand()
+{
+    return {"new", "[FIELD=VALUE...]", "write a new job with the defaults and the given fields",
+            {textOption("output", 'o', "JOBFILE", "the job file to write", true)}, 0, kAnyCount, create};
+}
+
+ToolCommand setCommand()
+{
+    return {"set", "JOBFILE FIELD=VALUE...", "change fields of a job file in place", {}, 1, kAnyCount, change};
+}
+
 } // namespace spx::tool

@@ -110,41 +110,15 @@ private:
     int lastPercent_ = -1;
 };
 
-const char* const kSendUsage =
-    "usage: spxjob send [--config DIR] --queue QUEUE [--job JOBFILE] [--wait SECONDS] FILE...";
+// --wait: how long to wait, after the last file, for every job's final state (at most a day).
+constexpr long long kMaxWaitSeconds = 86400;
 
 int send(ToolContext& context)
 {
-    std::string queue;
-    std::string jobFile;
-    int waitSeconds = 0;
-    std::vector<std::string> files;
-    auto& args = context.args;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        bool hasValue = i + 1 < args.size();
-        if (word == "--queue" && hasValue)
-            queue = args[++i];
-        else if (word.rfind("--queue=", 0) == 0)
-            queue = word.substr(8);
-        else if (word == "--job" && hasValue)
-            jobFile = args[++i];
-        else if (word.rfind("--job=", 0) == 0)
-            jobFile = word.substr(6);
-        else if (word == "--wait" && hasValue)
-            waitSeconds = std::atoi(args[++i].c_str());
-        else if (word == "--")
-            files.insert(files.end(), args.begin() + static_cast<long>(i) + 1, args.end()), i = args.size();
-        else if (word.size() > 1 && word[0] == '-') {
-            std::cerr << kSendUsage << "\n";
-            return 2;
-        } else
-            files.push_back(word);
-    }
-    if (queue.empty()) {
-        std::cerr << kSendUsage << "\n";
-        return 2;
-    }
+    const std::string& queue = context.options.text("queue");
+    const std::string& jobFile = context.options.text("job");
+    const long long waitSeconds = context.options.number("wait", 0);
+    std::vector<std::string> files = context.options.positional();
 
     SendConsoleDialogs dialogs(context.config.strings);
     CSpxDoc doc(context.config, dialogs);
@@ -166,8 +140,7 @@ int send(ToolContext& context)
     SendLoop loop(spooler, dialogs, context.config.strings, job);
     TerminalProgress progress;
     loop.onProgress = [&progress](std::uint64_t done, std::uint64_t total) { progress(done, total); };
-    // --wait: how long to wait, after the last file, for every job's final state (at most a day).
-    loop.finalStateWait = std::chrono::seconds(std::clamp(waitSeconds, 0, 86400));
+    loop.finalStateWait = std::chrono::seconds(waitSeconds);
 
     SendOutcome outcome;
     {
@@ -185,10 +158,6 @@ int send(ToolContext& context)
 
 int queues(ToolContext& context)
 {
-    if (!context.args.empty()) {
-        std::cerr << "usage: spxjob queues\n";
-        return 2;
-    }
     CupsSpooler spooler;
     std::vector<SpoolerQueue> list;
     if (!spooler.listQueues(list)) {
@@ -202,10 +171,21 @@ int queues(ToolContext& context)
     return 0;
 }
 
-ToolCommandRegistrar sendCommand({"send",
-    "send --queue QUEUE [--job JOBFILE] [--wait SECONDS] FILE...   send print files as the window does; "
-    "--wait: then wait up to SECONDS for the printer's final word on each file and print it", send});
-ToolCommandRegistrar queuesCommand({"queues", "queues                  list the printer queues and their devices", queues});
-
 } // namespace
+
+ToolCommand sendCommand()
+{
+    return {"send", "FILE...", "send print files as the window does; one result line per file",
+            {textOption("queue", 0, "QUEUE", "the printer queue", true),
+             textOption("job", 0, "JOBFILE", "the job file whose options the header carries (default: a new job)"),
+             numberOption("wait", "SECONDS", 0, kMaxWaitSeconds,
+                          "after the last file, wait up to SECONDS for each job's final state and print it")},
+            0, kAnyCount, send};
+}
+
+ToolCommand queuesCommand()
+{
+    return {"queues", "", "list the printer queues and their devices", {}, 0, 0, queues};
+}
+
 } // namespace spx::tool

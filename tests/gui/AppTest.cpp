@@ -85,11 +85,11 @@ TEST(StartupTest, WithoutTheBundleTheOnlyMessageNamesItAndTheProgramEnds)
     EXPECT_EQ(run.dialogs.shown[0].icon, MessageIcon::Stop);
 }
 
-TEST(StartupTest, AJunkOrTruncatedBundleIsRefusedLikeAMissingOne)
+TEST(StartupTest, AJunkOrTruncatedBundleIsRefusedAsDamaged)
 {
     Started junk([](ProgramFolder& f) { f.write("spxlres.rcc", QByteArray(4096, 'x')); });
     EXPECT_FALSE(junk.ok);
-    EXPECT_EQ(junk.message(0), "Missing file: spxlres.rcc");
+    EXPECT_EQ(junk.message(0).rfind("Damaged file: spxlres.rcc\n", 0), 0u) << junk.message(0);
 
     Started truncated([](ProgramFolder& f) {
         QFile file(f.path("spxlres.rcc"));
@@ -99,7 +99,7 @@ TEST(StartupTest, AJunkOrTruncatedBundleIsRefusedLikeAMissingOne)
         f.write("spxlres.rcc", head);
     });
     EXPECT_FALSE(truncated.ok);
-    EXPECT_EQ(truncated.message(0), "Missing file: spxlres.rcc");
+    EXPECT_EQ(truncated.message(0).rfind("Damaged file: spxlres.rcc\n", 0), 0u) << truncated.message(0);
 }
 
 TEST(StartupTest, MissingPaperDefinitionsOrItemDisablingFilesEndTheStart)
