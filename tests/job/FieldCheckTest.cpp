@@ -73,7 +73,14 @@ TEST(FieldCheckTest, GivenValuesAreCheckedAndTheFieldNamed)
     EXPECT_EQ(checkFieldValue(Field::emailAddress, std::string(255, 'a'), kPcl, value), "");
     EXPECT_EQ(checkFieldValue(Field::emailAddress, std::string(256, 'a'), kPcl, value),
               "emailAddress: the text is 256 characters long; the field holds 255");
-    EXPECT_EQ(checkFieldValue(Field::chapterPages, std::string(1027, '1'), kPcl, value), "");
+    std::string chapters;
+    while (chapters.size() < 1027)
+        chapters += chapters.size() % 2 ? "," : "1";
+    EXPECT_EQ(checkFieldValue(Field::chapterPages, chapters, kPcl, value), "");
+    EXPECT_EQ(checkFieldValue(Field::chapterPages, chapters + "1", kPcl, value).substr(0, 40),
+              "chapterPages: the text is 1028 character");
+    EXPECT_EQ(checkFieldValue(Field::chapterPages, "1\r\n@PJL X", kPcl, value).substr(0, 14), "chapterPages: ")
+        << "page lists pass their own check too";
     EXPECT_EQ(checkFieldValue(Field::customText, "日本", kPcl, value),
               "customText: the text has characters a job file cannot hold (Windows-1252 only)");
 }

@@ -54,7 +54,7 @@ name="$work/inc"$'\r'"${esc}[2J"
 check "a name with control bytes is printed escaped" '[ $rc -eq 3 ] && grep -qF "inc\x0d\x1b[2J" "$work/err" && ! grep -q "$esc" "$work/err"'
 check "a failed header says why in words" 'grep -q "the include file of the custom options could not be read" "$work/err" && ! grep -q "(result" "$work/err"'
 "$bin/spxjob" header "$work/b.spx" "$work/file.ps" -o "$work/no/such/folder/h" 2>"$work/err"; rc=$?
-check "an output that cannot be written is said so" '[ $rc -ne 0 ] && grep -q "the output file could not be written" "$work/err"'
+check "an output that cannot be written is said so" '[ $rc -ne 0 ] && grep -q "the header file could not be created or written" "$work/err"'
 
 # --- the resource bundle is checked at start ----------------------------------------------------
 # bundle NAME EDIT: a configuration folder whose bundle holds the shipped strings after EDIT (a
