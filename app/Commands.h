@@ -10,6 +10,7 @@ enum CommandId {
     ID_FILE_SAVE_AS = 57604,
     ID_FILE_PRINT_SETUP = 57606,
     ID_FILE_PRINT = 57607,
+    ID_FILE_MRU_FILE1 = 57616,     // the recent job files' place on the File menu
     ID_EDIT_CLEAR = 57632,
     ID_EDIT_COPY = 57634,
     ID_EDIT_CUT = 57635,

@@ -21,6 +21,7 @@
 #include "PageIds.h"
 #include "QDialogBar.h"
 #include "QPropertySheet.h"
+#include "RecentFilesMenu.h"
 #include "SharedStringIds.h"
 #include "SpxApp.h"
 #include "SpxView.h"
@@ -124,6 +125,10 @@ bool CMainFrame::OnCreate()
     for (QAction* top : menuBar()->actions())
         titles << top->text();
     context_.state().menuMnemonics = MenuMnemonics(titles);
+    if (document_) {
+        recentFiles_ = new RecentFilesMenu(*this, *document_, app_.dialogs(), app_.config().userProfilePath());
+        recentFiles_->attach(action(ID_FILE_MRU_FILE1));
+    }
 
     setAcceptDrops(false);   // from the end of start-up on
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &CMainFrame::onApplicationStateChanged);

@@ -19,6 +19,7 @@ namespace spx::gui {
 
 class AppContext;
 class CQDialogBar;
+class RecentFilesMenu;
 class CSpxView;
 class CSpxApp;
 
@@ -33,6 +34,7 @@ public:
     void SetView(CSpxView* view);
     CSpxView* view() const { return view_; }
     CQDialogBar* dialogBar() const { return dialogBar_; }
+    RecentFilesMenu* recentFiles() const { return recentFiles_; }
     CSpxDoc* document() const { return document_; }
     AppContext& context() const { return context_; }
 
@@ -75,6 +77,7 @@ private:
     CSpxDoc* document_;
     CSpxView* view_ = nullptr;
     CQDialogBar* dialogBar_ = nullptr;
+    RecentFilesMenu* recentFiles_ = nullptr;
     QWidget* body_ = nullptr;
     QHash<int, QAction*> actions_;
     QList<QMenu*> menus_;

@@ -82,14 +82,13 @@ bool CSpxApp::LoadConfiguration()
     helpFile.clear();
     profileFile.clear();
 
-    const std::string folder = requestedFolder_.empty() ? executableFolder() : requestedFolder_;
     std::string error;
-    if (!config_.load(folder, error) || !checkBundle(config_.strings, kResourceBundleName, error)) {
+    if (!config_.load(requestedFolder_, error) || !checkBundle(config_.strings, kResourceBundleName, error)) {
         dialogs().messageBox(error, MessageIcon::Stop, MessageButtons::Ok);
         return false;
     }
     // The same bundle serves the window's templates, menu and pictures.
-    const QString bundle = QString::fromStdString(joinPath(folder, kResourceBundleName));
+    const QString bundle = QString::fromStdString(config_.bundlePath());
     if (!QResource::registerResource(bundle)) {
         dialogs().messageBox(damagedBundleMessage(kResourceBundleName, {"the window's resources cannot be read"}),
                              MessageIcon::Stop, MessageButtons::Ok);

@@ -34,7 +34,8 @@ public:
     explicit CSpxApp(IDialogs& dialogs);
     ~CSpxApp() override;
 
-    // Where the configuration files are looked up; empty: the executable's folder.
+    // A folder that holds all of the program's files; empty: the data and configuration
+    // folders the installation gives (Configuration.h).
     void setProgramFolder(const std::string& folder) { requestedFolder_ = folder; }
 
     bool LoadConfiguration();

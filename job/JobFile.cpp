@@ -240,6 +240,8 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
     flags_.jobFileLoaded = true;
     SetModifiedFlag(missingPaper_);
     freeformColorAtLoad_ = get(Field::freeformColor);
+    if (onJobFileNamed)
+        onJobFileNamed(path);
     return true;
 }
 
@@ -621,6 +623,8 @@ bool CSpxDoc::SaveJobAs()
         if (!OnSaveDocument(path))
             return false;
         adoptPath(path);
+        if (onJobFileNamed)
+            onJobFileNamed(path);
         return true;
     }
 }
@@ -643,6 +647,18 @@ void CSpxDoc::OnFileOpen()
         OpenJob();
         SetModifiedFlag(false);
     }
+}
+
+bool CSpxDoc::OpenRecentJob(const std::string& path)
+{
+    // As the Open command, with the file chosen from the File menu instead of the dialog.
+    const ScopedFlag loading(flags_.loading);
+    bool opened = false;
+    if (SaveModified() && validatePages()) {
+        opened = OpenJobFile(path) == 2;
+        SetModifiedFlag(false);
+    }
+    return opened;
 }
 
 bool CSpxDoc::OpenJob()

@@ -200,9 +200,11 @@ bool PaperCatalogue::SavePaperCatalogue()
     // The old section goes and the new one comes in one write of the file: a failure leaves the
     // catalogue as it was instead of a part of it.
     if (!Profile::writeStrings(path(), s.text(IdsPaperSection), entries, true)) {
-        doc_.dialogs().messageBox(s.text(IdsCatalogueWriteFailed) + s.text(IdsPaperDefinitionsFile)
-                                      + s.text(IdsCatalogueWriteFailedEnd),
-                                  MessageIcon::Stop, MessageButtons::Ok);
+        // A configuration folder the operator may not write is named, so the cause is plain.
+        std::string message = doc_.config().configFolderWriteMessage();
+        if (message.empty())
+            message = s.text(IdsCatalogueWriteFailed) + s.text(IdsPaperDefinitionsFile) + s.text(IdsCatalogueWriteFailedEnd);
+        doc_.dialogs().messageBox(message, MessageIcon::Stop, MessageButtons::Ok);
         return false;
     }
     return true;

@@ -216,6 +216,7 @@ public:
     bool OnFileSaveAs();   // the Save As command: clears the signature kind, pages store, SaveJobAs
     bool SaveJobAs();
     void OnFileOpen();     // the Open command
+    bool OpenRecentJob(const std::string& path);   // a recent file of the File menu; true when opened
     bool OpenJob();
     int OpenJobFile(const std::string& path);   // 0 failed, 1 choose another, 2 opened
 
@@ -230,6 +231,9 @@ public:
     uint32_t printerQueuePosition = 0;                            // 0-based queue of the printer page
     std::array<std::string, kStoredPaperNames> storedPaperNames;  // as read from the last job file
     bool missingPaperFlag() const { return missingPaper_; }
+
+    // Told the path of every job file opened, and of every job saved under a new name.
+    std::function<void(const std::string&)> onJobFileNamed;
 
     std::string accessPassword;
     int32_t accessGranted = 0;

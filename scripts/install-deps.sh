@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-tools-dev libqt6opengl6-dev fonts-dejavu-core
           libcups2-dev cups cups-client
-          libgtest-dev googletest libgmock-dev libbenchmark-dev hyperfine python3)
+          libgtest-dev googletest libgmock-dev libbenchmark-dev hyperfine python3
+          dpkg-dev desktop-file-utils libxml2-utils shared-mime-info)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
