@@ -155,7 +155,10 @@ bool CSpxDoc::OnNewDocument()
         return false;
     }
     if (!ResetJobOptions()) {
-        message(text(IdsSetupFailed) + text(IdsPaperDefinitionsFile) + text(IdsSetupFailedEnd), MessageIcon::Stop);
+        const std::string& problem = paperCatalogueProblem_;
+        message(text(IdsSetupFailed) + text(IdsPaperDefinitionsFile) + text(IdsSetupFailedEnd)
+                    + (problem.empty() ? "" : "\n" + problem),
+                MessageIcon::Stop);
         return false;
     }
     title_ = text(IdsUntitled);
@@ -199,8 +202,10 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
 
     std::unique_ptr<RecordArray> paperCopy(paperList_->Clone());
     std::unique_ptr<RecordArray> exceptionCopy(exceptionList_->Clone());
-    if (!paperCopy || !exceptionCopy)
+    if (!paperCopy || !exceptionCopy) {
+        paperList_->pool().ReportMemoryError(dialogs_);
         return false;
+    }
 
     pathName_ = path;
     jobFileTitle_ = fileNamePart(path);
@@ -223,7 +228,9 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
         paperList_->CopyFrom(*paperCopy);
         exceptionList_->CopyFrom(*exceptionCopy);
         options_ = defaults;
-        if (result != JobFileReader::Result::Refused)
+        if (result == JobFileReader::Result::OutOfMemory)
+            paperList_->pool().ReportMemoryError(dialogs_);
+        else if (result != JobFileReader::Result::Refused)
             showInvalidFile();
         return false;
     }
@@ -273,8 +280,8 @@ JobFileReader::Result JobFileReader::read(const RecordArray& paperCopy, const Re
     doc_.missingPaper_ = false;
 
     // The lists are rebuilt from the copies taken before the load.
-    doc_.paperList().CopyFrom(paperCopy);
-    doc_.exceptionList().CopyFrom(exceptionCopy);
+    if (!doc_.paperList().CopyFrom(paperCopy) || !doc_.exceptionList().CopyFrom(exceptionCopy))
+        return Result::OutOfMemory;
 
     if (version <= 3)
         doc_.dialogs().messageBox(strings.text(IdsOldVersion3), MessageIcon::Information, MessageButtons::Ok);
@@ -311,7 +318,7 @@ JobFileReader::Result JobFileReader::read(const RecordArray& paperCopy, const Re
                 entry.bytes[511] = 0;
                 reconcileException(entry);
                 if (!doc_.exceptionList().Append(entry.bytes))
-                    return Result::Truncated;
+                    return Result::OutOfMemory;
             }
             if (version >= 3) {
                 uint32_t queue = 0;

@@ -13,7 +13,7 @@ struct ExceptionRecord;
 
 class JobFileReader {
 public:
-    enum class Result { Ok, NotAJobFile, Truncated, Refused };   // Refused: the reader said why
+    enum class Result { Ok, NotAJobFile, Truncated, Refused, OutOfMemory };   // Refused: the reader said why
 
     JobFileReader(CSpxDoc& doc, const std::string& image);
     // Reads everything after the checks of signature, marker and version into the document;

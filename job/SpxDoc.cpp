@@ -24,7 +24,7 @@ CSpxDoc::CSpxDoc(const Configuration& config, IDialogs& dialogs)
     for (auto& list : nameLists_)
         list.clear();
     PaperCatalogue catalogue(*this);
-    paperCatalogueLoaded_ = catalogue.LoadValueLists() && catalogue.LoadPaperCatalogue();
+    paperCatalogueLoaded_ = catalogue.Load();
     modified_ = false;
     flags_.jobChanged = false;
 }
@@ -136,7 +136,7 @@ bool CSpxDoc::loadCatalogueIfNeeded()
     if (paperCatalogueLoaded_)
         return true;
     PaperCatalogue catalogue(*this);
-    paperCatalogueLoaded_ = catalogue.LoadValueLists() && catalogue.LoadPaperCatalogue();
+    paperCatalogueLoaded_ = catalogue.Load();
     return paperCatalogueLoaded_;
 }
 
@@ -219,6 +219,8 @@ bool CSpxDoc::AddException(const std::string& pageList, int paperPosition, int k
                                                                    : exceptionList_->InsertAt(position, record.bytes);
     if (ok)
         SetModifiedFlag(true);
+    else
+        exceptionList_->pool().ReportMemoryError(dialogs_);
     return ok;
 }
 

@@ -184,6 +184,9 @@ public:
     int FindPaper(const std::string& name) const;     // first position whose name matches ignoring case, 0 if none
     bool paperCatalogueLoaded() const { return paperCatalogueLoaded_; }
     void setPaperCatalogueLoaded(bool loaded) { paperCatalogueLoaded_ = loaded; }
+    // Why the paper catalogue was refused at its last reading (empty: no more to say).
+    const std::string& paperCatalogueProblem() const { return paperCatalogueProblem_; }
+    void setPaperCatalogueProblem(std::string problem) { paperCatalogueProblem_ = std::move(problem); }
     // nameList1..5: value lists 0..3 of the paper catalogue and the single-sided flag list.
     std::array<std::vector<std::string>, 5>& nameLists() { return nameLists_; }
     const std::array<std::vector<std::string>, 5>& nameLists() const { return nameLists_; }
@@ -270,6 +273,7 @@ private:
     bool missingPaper_ = false;
     int freeformColorAtLoad_ = 1;
     std::string title_, pathName_, jobFileTitle_;
+    std::string paperCatalogueProblem_;
 };
 
 // Valid job file path: no tab * + , ; < > ? |, ':' only as the second character, no name
