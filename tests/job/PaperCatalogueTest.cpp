@@ -330,7 +330,7 @@ TEST_F(CatalogueFileTest, ATextOutsideWindows1252IsRefusedAndNothingIsRewritten)
     writeFile(path("papers.ini"), shipped);
     CSpxDoc& d = newDocument();
     EXPECT_FALSE(PaperCatalogue(d).AddPaper(plainPaper("Картон A4")));
-    EXPECT_NE(dialogs.shown.back().text.find("Картон A4"), std::string::npos);
+    EXPECT_TRUE(shownContaining(dialogs, "Картон A4"));
     EXPECT_EQ(readFile(path("papers.ini")), shipped);
     EXPECT_EQ(d.PaperCount(), 19);
 
@@ -358,14 +358,13 @@ TEST_F(CatalogueFileTest, CommasInPaperTextsAreRefusedNotRewritten)
     d.paperList().Append(folded.bytes);
     dialogs.shown.clear();
     EXPECT_FALSE(PaperCatalogue(d).SavePaperCatalogue());
-    ASSERT_FALSE(dialogs.shown.empty());
-    EXPECT_NE(dialogs.shown.back().text.find("A5, folded"), std::string::npos);
+    EXPECT_TRUE(shownContaining(dialogs, "A5, folded"));
     d.paperList().RemoveAt(20);
     EXPECT_FALSE(PaperCatalogue(d).AddPaper(plainPaper("A5, folded")));
     EXPECT_FALSE(PaperCatalogue(d).AddPaper(PaperText{"A5", 2, {"White", "80 g/m², coated", "Plain"}, 0}));
     d.nameLists()[3].push_back("Tab, 5-cut");
     EXPECT_FALSE(PaperCatalogue(d).SaveValueList(3));
-    EXPECT_NE(dialogs.shown.back().text.find("Tab, 5-cut"), std::string::npos);
+    EXPECT_TRUE(shownContaining(dialogs, "Tab, 5-cut"));
     EXPECT_EQ(readFile(path("papers.ini")), shipped);
 }
 
@@ -376,7 +375,7 @@ TEST_F(CatalogueFileTest, PaperNamesMatchWithoutRegardToCase)
     EXPECT_EQ(d.FindPaper("a4 COVER 250"), 8);
     EXPECT_EQ(d.FindPaper("A4 Cover"), 0);
     EXPECT_FALSE(PaperCatalogue(d).AddPaper(plainPaper("a4 cover 250")));
-    EXPECT_NE(dialogs.shown.back().text.find("already"), std::string::npos);
+    EXPECT_TRUE(shownContaining(dialogs, "already"));
 
     // A job saved with a paper still finds it when the catalogue spells its name otherwise.
     d.SetPaperIndex(8);
