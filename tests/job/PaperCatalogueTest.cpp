@@ -277,7 +277,7 @@ TEST_F(CatalogueFileTest, ACatalogueUpToTheLimitLeavesRoomToOpenSaveAndSendJobs)
 
         CJobStreamGenerator generator;
         writeFile(path("print.ps"), "%!PS\n");
-        EXPECT_EQ(generator.Generate(d, path("print.ps"), path("staging"), FileLanguagePostScript), 0);
+        EXPECT_EQ(generator.Generate(d, path("print.ps"), path("staging"), FileLanguagePostScript), GeneratorResult::Ok);
         EXPECT_NE(readFile(path("staging")).find("Stock " + std::to_string(count - 1)), std::string::npos);
         EXPECT_FALSE(shownContaining(dialogs, kMemoryMessage));
     }
