@@ -362,7 +362,7 @@ bool PaperCatalogue::Update(const std::function<bool()>& change)
         const std::string& problem = doc_.paperCatalogueProblem();
         showStop(!problem.empty() ? problem
                                   : text(IdsCatalogueUnreadable) + text(IdsPaperDefinitionsFile)
-                                        + text(IdsCatalogueUnreadableEnd));
+                                        + text(IdsSetupFailedEnd));
         return false;
     }
     return change() && storePapers(file);

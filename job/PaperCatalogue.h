@@ -33,7 +33,7 @@ enum PaperStringId {
     IdsPaperRefused = 61640, IdsPaperHasComma = 61641, IdsPaperOutsideCodePage = 61642,
     IdsPaperNameTaken = 61643, IdsPaperNeedsName = 61644, IdsTooManyPapers = 61645,
     IdsTooManyPapersEnd = 61646, IdsListEntryRefused = 61647, IdsListEntryHasComma = 61648,
-    IdsCatalogueUnreadable = 61649, IdsCatalogueUnreadableEnd = 187,
+    IdsCatalogueUnreadable = 61649,
 };
 
 // Value list 0..3: section string id and default word string id.
