@@ -70,7 +70,10 @@ std::string CSpxDoc::GetCatalogueSelAttr(int which) const
 
 void CSpxDoc::SetModifiedFlag(bool modified)
 {
+    const bool changed = modified_ != modified;
     modified_ = modified;
+    if (changed && views_)
+        views_->modifiedChanged(modified);
     flags_.jobChanged = modified;
 }
 

@@ -33,6 +33,8 @@ public:
     virtual void showLoadedValues() {}
     // Closing: the printer page releases its printer data.
     virtual void releasePrinterData() {}
+    // The modified flag changed (the window marks its title).
+    virtual void modifiedChanged(bool modified) { (void)modified; }
     // Entries of the printer model drop-down.
     virtual int printerLanguageCount() const { return 2; }
 };
