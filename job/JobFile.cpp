@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "FileLock.h"
 #include "JobFile.h"
+#include "JobFileAccess.h"
 #include "PageListCheck.h"
 #include "Profile.h"
 #include "SpxDoc.h"
@@ -86,35 +88,6 @@ std::string fileNamePart(const std::string& path)
 constexpr size_t kMaxJobFileSize = 64 + 4 + kJobOptionsSize + 6 * kPaperNameSlot + 2
                                    + 512 * ExceptionRecord::kSize + 4;
 
-bool readJobFileImage(const std::string& path, std::string& image)
-{
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    image.clear();
-    char buffer[16384];
-    while (image.size() <= kMaxJobFileSize) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        image.append(buffer, size_t(n));
-    }
-    ::close(fd);
-    return true;
-}
-
-// 0 writable, EACCES-like errno when access is denied, other errno otherwise.
-int probeWritable(const std::string& path, bool create)
-{
-    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
-    if (fd < 0)
-        return errno;
-    ::close(fd);
-    return 0;
-}
-
 bool accessDenied(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 } // namespace
 
@@ -163,6 +136,8 @@ bool CSpxDoc::OnNewDocument()
     jobFileTitle_.clear();
     pathName_.clear();
     readOnly_ = false;
+    diskStamp_.reset();
+    updateLock_.reset();
     options_.setNumber(Field::activePage, activePage);
     refreshViews();
     SetModifiedFlag(false);
@@ -176,26 +151,65 @@ void CSpxDoc::showInvalidFile()
     message(text(IdsInvalidFileStart) + text(IdsInvalidFile2) + text(IdsInvalidFileEnd), MessageIcon::Stop);
 }
 
+// A file that cannot be read at all is told apart from one that is not a job file.
+void CSpxDoc::showUnreadable(JobFileRead outcome, int error, const std::string& path)
+{
+    if (outcome == JobFileRead::Missing)
+        message(text(IdsJobFileMissing) + "\n" + path, MessageIcon::Stop);
+    else if (outcome == JobFileRead::Failed)
+        message(text(IdsJobFileUnreadable) + "\n" + path + "\n" + std::strerror(error), MessageIcon::Stop);
+    else
+        showInvalidFile();
+}
+
 bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
 {
     std::string path = requestedPath;
     if (!path.empty() && path.front() == '"')
         path = path.substr(1, path.size() >= 2 ? path.size() - 2 : 0);
-
     flags_.signatureKind = false;
-    const uint32_t activePage = options_.unsignedNumber(Field::activePage);
+    if (loadJobFile(path))
+        return true;
+    // A job that failed to load takes nobody's name: Save asks for one, so the file that could
+    // not be read is never overwritten, and there is nothing to save yet.
+    ResetJobOptions();
+    title_ = text(IdsUntitled);
+    pathName_.clear();
+    jobFileTitle_.clear();
+    readOnly_ = false;
+    diskStamp_.reset();
+    SetModifiedFlag(false);
+    return false;
+}
 
-    if (flags_.openedByName) {
-        const int error = probeWritable(path, false);
-        if (accessDenied(error)) {
-            readOnly_ = true;
-            message(path + "\n" + text(IdsReadOnlyLoad), MessageIcon::Exclamation);
-        } else if (error != 0) {
-            return false;
-        } else {
-            readOnly_ = false;
-        }
+// Opened by name, a job file the user may not write is used read-only.
+bool CSpxDoc::probeOpenedByName(const std::string& path)
+{
+    switch (pathKind(path)) {
+    case PathKind::Missing:
+        return false;
+    case PathKind::Other:
+        showInvalidFile();
+        return false;
+    case PathKind::Regular:
+        break;
     }
+    if (::access(path.c_str(), W_OK) == 0) {
+        readOnly_ = false;
+        return true;
+    }
+    if (!accessDenied(errno))
+        return false;
+    readOnly_ = true;
+    message(path + "\n" + text(IdsReadOnlyLoad), MessageIcon::Exclamation);
+    return true;
+}
+
+bool CSpxDoc::loadJobFile(const std::string& path)
+{
+    const uint32_t activePage = options_.unsignedNumber(Field::activePage);
+    if (flags_.openedByName && !probeOpenedByName(path))
+        return false;
 
     std::unique_ptr<RecordArray> paperCopy(paperList_->Clone());
     std::unique_ptr<RecordArray> exceptionCopy(exceptionList_->Clone());
@@ -210,12 +224,13 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
         return false;
     const JobOptions defaults = options_;
 
-    std::string image;
-    if (!readJobFileImage(path, image)) {
-        showInvalidFile();
+    JobFileImage image;
+    const JobFileRead outcome = readJobFileImage(path, kMaxJobFileSize, image);
+    if (outcome != JobFileRead::Ok) {
+        showUnreadable(outcome, image.error, path);
         return false;
     }
-    JobFileReader reader(*this, image);
+    JobFileReader reader(*this, image.bytes);
     const JobFileReader::Result result = reader.read(*paperCopy, *exceptionCopy);
     if (result != JobFileReader::Result::Ok) {
         // A file that is not ours, or that ends early, leaves a usable job at its defaults with
@@ -240,6 +255,7 @@ bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
     flags_.jobFileLoaded = true;
     SetModifiedFlag(missingPaper_);
     freeformColorAtLoad_ = get(Field::freeformColor);
+    diskStamp_ = image.stamp;
     return true;
 }
 
@@ -492,7 +508,7 @@ std::string CSpxDoc::buildJobFileImage()
     return image;
 }
 
-bool CSpxDoc::OnSaveDocument(const std::string& path)
+bool CSpxDoc::cataloguePapersSavable()
 {
     // Two papers of one name first (two unnamed papers count as that), then an unnamed paper.
     for (int i = 1; i <= PaperCount(); ++i)
@@ -506,8 +522,51 @@ bool CSpxDoc::OnSaveDocument(const std::string& path)
             message(text(IdsUnnamedPaper), MessageIcon::Information);
             return false;
         }
+    if (ExceptionCount() > kMaxStoredExceptions) {
+        message(text(IdsTooManyExceptionsToSave), MessageIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+// The file a save replaces must be a regular file the user may write, or not exist yet. The
+// check comes before anything is written: the rename only needs the folder's permission.
+bool CSpxDoc::saveTargetWritable(const std::string& path, const std::string& target)
+{
+    switch (pathKind(target)) {
+    case PathKind::Missing:
+        return true;
+    case PathKind::Other:
+        message(path + "\n" + text(IdsNotARegularFile), MessageIcon::Stop);
+        return false;
+    case PathKind::Regular:
+        break;
+    }
+    if (::access(target.c_str(), W_OK) == 0)
+        return true;
+    message(text(IdsWriteFailed) + "\n\n" + path, MessageIcon::Stop);
+    return false;
+}
+
+bool CSpxDoc::OnSaveDocument(const std::string& path)
+{
+    // An update opened with OpenJobFileForUpdate ends with this save; otherwise the file is
+    // locked for the write alone, so a concurrent update finishes first.
+    std::unique_ptr<FileLock> lock = std::move(updateLock_);
+    if (!cataloguePapersSavable())
+        return false;
+    // A symbolic link stays a link: the file it names is replaced, beside itself.
+    const std::string target = resolveSaveTarget(path);
+    if (!lock)
+        lock = std::make_unique<FileLock>(target, FileLock::Mode::Exclusive);
+    if (!saveTargetWritable(path, target))
+        return false;
+    if (!lock->locked()) {
+        message(text(IdsWriteFailed) + "\n\n" + path, MessageIcon::Stop);
+        return false;
+    }
     // Written beside the target and renamed over it, so a failed save never loses the old file.
-    const int error = writeFileAtomically(path, buildJobFileImage());
+    const int error = writeFileAtomically(target, buildJobFileImage());
     if (error != 0) {
         if (error == ENOSPC || error == EDQUOT)
             message(text(IdsDiskFull), MessageIcon::Stop);
@@ -515,9 +574,21 @@ bool CSpxDoc::OnSaveDocument(const std::string& path)
             message(text(IdsWriteFailed) + "\n\n" + path, MessageIcon::Stop);
         return false;
     }
-    if (ExceptionCount() <= kMaxStoredExceptions)
-        SetModifiedFlag(false);
+    diskStamp_ = FileStamp::of(target);
+    SetModifiedFlag(false);
     return true;
+}
+
+// Before the job overwrites its own file: a file someone else saved since this job was opened
+// or saved is only replaced when the operator says so.
+bool CSpxDoc::confirmOverwriteIfChanged()
+{
+    const std::optional<FileStamp> now = FileStamp::of(pathName_);
+    if (!diskStamp_ || !now || *now == *diskStamp_)
+        return true;
+    return dialogs_.messageBox(pathName_ + "\n" + text(IdsChangedOnDisk), MessageIcon::Question,
+                               MessageButtons::YesNo)
+           == MessageAnswer::Yes;
 }
 
 bool CSpxDoc::SaveModified()
@@ -539,23 +610,21 @@ bool CSpxDoc::SaveModified()
 
 bool CSpxDoc::DoFileSave()
 {
+    // A page that refuses its values stops the save, and with it a close or another open.
     if (!validatePages())
-        return true;
+        return false;
     if (IsModified() || jobFileTitle_.empty()) {
         if (jobFileTitle_.empty()) {
             // Save As also returns true when the operator gave up on an invalid name or the
             // dialog could not be shown; nothing was saved then, and the caller (closing the
             // window, opening another job) must not take the job for saved.
-            if (!SaveJobAs() || jobFileTitle_.empty())
-                return false;
-        } else if (readOnly_) {
+            return SaveJobAs() && !jobFileTitle_.empty();
+        }
+        if (readOnly_) {
             message(pathName_ + "\n" + text(IdsReadOnlySave), MessageIcon::Exclamation);
             return false;
-        } else if (!OnSaveDocument(pathName_)) {
-            return false;
         }
-        // A job whose paper exceptions did not fit into the file stays marked modified.
-        return true;
+        return confirmOverwriteIfChanged() && OnSaveDocument(pathName_);
     }
     if (readOnly_) {
         message(pathName_ + "\n" + text(IdsReadOnlySave), MessageIcon::Exclamation);
@@ -610,9 +679,13 @@ bool CSpxDoc::SaveJobAs()
             continue;
         }
         // The file is only probed here; the save itself goes through a temporary file.
-        const bool existed = ::access(path.c_str(), F_OK) == 0;
-        const int error = probeWritable(path, false);
-        if (existed ? error != 0 : !probeDirectoryWritable(path)) {
+        const std::string target = resolveSaveTarget(path);
+        const PathKind kind = pathKind(target);
+        if (kind == PathKind::Other) {
+            message(path + "\n" + text(IdsNotARegularFile), MessageIcon::Stop);
+            continue;
+        }
+        if (kind == PathKind::Regular ? ::access(target.c_str(), W_OK) != 0 : !probeDirectoryWritable(target)) {
             readOnly_ = true;
             message(path + "\n" + text(IdsReadOnlySave), MessageIcon::Exclamation);
             continue;
@@ -670,8 +743,9 @@ bool CSpxDoc::OpenJob()
 
 int CSpxDoc::OpenJobFile(const std::string& path)
 {
-    const bool exists = ::access(path.c_str(), F_OK) == 0;
-    if (!exists || probeWritable(path, false) != 0) {
+    // Only a regular file the user may write is opened for saving under its name; anything else
+    // is asked about first (a FIFO or a device is then refused by the load, never opened).
+    if (pathKind(path) != PathKind::Regular || ::access(path.c_str(), W_OK) != 0) {
         readOnly_ = true;
         if (dialogs_.messageBox(path + "\n" + text(IdsReadOnlyOpen), MessageIcon::Question, MessageButtons::YesNo)
             == MessageAnswer::No)
@@ -685,6 +759,23 @@ int CSpxDoc::OpenJobFile(const std::string& path)
     adoptPath(path);
     refreshViews();
     return 2;
+}
+
+int CSpxDoc::OpenJobFileForUpdate(const std::string& path)
+{
+    auto lock = std::make_unique<FileLock>(path, FileLock::Mode::Exclusive);
+    if (lock->notRegular()) {
+        showInvalidFile();
+        return 0;
+    }
+    if (!lock->locked()) {
+        message(text(IdsJobFileUnreadable) + "\n" + path + "\n" + std::strerror(lock->error()), MessageIcon::Stop);
+        return 0;
+    }
+    const int result = OpenJobFile(path);
+    if (result == 2)
+        updateLock_ = std::move(lock);
+    return result;
 }
 
 } // namespace spx

@@ -213,6 +213,11 @@ std::optional<ExceptionRecord> CSpxDoc::GetException(int position) const
 
 bool CSpxDoc::AddException(const std::string& pageList, int paperPosition, int kind, int position)
 {
+    // A job file holds at most this many; a job that had more could not be saved.
+    if (exceptionList_->Count() >= kMaxStoredExceptions) {
+        message(text(IdsTooManyExceptions), MessageIcon::Stop);
+        return false;
+    }
     ExceptionRecord record;
     record.setPaperName(PaperNameAt(paperPosition));
     record.setPageList(pageList);

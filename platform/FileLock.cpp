@@ -20,9 +20,10 @@ bool sameFile(const struct stat& a, const struct stat& b)
 FileLock::FileLock(const std::string& path, Mode mode)
 {
     const int operation = mode == Mode::Exclusive ? LOCK_EX : LOCK_SH;
-    // A replaced file is followed a bounded number of times; a path replaced faster than that is
-    // reported busy rather than chased for ever.
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    // A replaced file is followed for as long as it takes: every replacement seen here is another
+    // update that finished under the lock, and while one runs this waits in flock, not in a loop.
+    // (A bound would fail a waiter whose neighbour keeps updating the file.)
+    for (;;) {
         int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) {
             if (errno == ENOENT) {
@@ -55,7 +56,6 @@ FileLock::FileLock(const std::string& path, Mode mode)
         }
         ::close(fd); // replaced (or removed) while we waited: lock what the path names now
     }
-    error_ = EBUSY;
 }
 
 FileLock::~FileLock()
