@@ -180,6 +180,7 @@ TEST_F(JobFileDiskTest, TwoProcessesUpdatingOneFileLoseNoChange)
             if (d.OpenJobFileForUpdate(path("job.spx")) != 2)
                 return 1;
             d.SetCopies(d.GetCopies() + 1);
+            ::usleep(200);   // the other process gets its turn between the read and the write
             if (!d.DoFileSave())
                 return 2;
         }
