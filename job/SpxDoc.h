@@ -17,8 +17,8 @@
 #include "JobOptions.h"
 #include "MemoryPool.h"
 #include "FileLock.h"
-#include "JobFile.h"
 #include "JobFileAccess.h"
+#include "JobFileFormat.h"
 #include "PaperRecord.h"
 #include "SharedStringIds.h"
 
@@ -244,12 +244,17 @@ public:
     int32_t accessGranted = 0;
 
 private:
-    friend class JobFileReader;
     std::string text(int id) const { return strings().text(id); }
     void message(const std::string& text, MessageIcon icon) { dialogs_.messageBox(text, icon, MessageButtons::Ok); }
-    void showInvalidFile();
+    void showInvalidFile(const std::string& detail = {});
     void showUnreadable(JobFileRead outcome, int error, const std::string& path);
     bool loadJobFile(const std::string& path);
+    bool readJobFile(const std::string& path, JobFileImage& image, JobFileValue& value);
+    bool applyOrKeepTheJob(const JobFileValue& value);
+    bool applyJobFile(const JobFileValue& value);
+    void reconcileException(ExceptionRecord& entry);
+    JobFileSignatures jobFileSignatures() const;
+    JobFileValue jobFileValue();
     bool probeOpenedByName(const std::string& path);
     bool cataloguePapersSavable();
     bool saveTargetWritable(const std::string& path, const std::string& target);
@@ -263,7 +268,6 @@ private:
     void ReconcilePapers();
     bool MatchPaper(Field field, const std::string& storedName, bool holdsPosition);
     std::string storedNameFor(int slot) const;
-    std::string buildJobFileImage();
     static bool probeDirectoryWritable(const std::string& path);
     // Applies `change` to one exception; stores it and marks the job modified when it changed.
     bool changeException(int position, const std::function<bool(ExceptionRecord&)>& change);

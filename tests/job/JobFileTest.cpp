@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "JobFile.h"
+#include "JobFileFormat.h"
 #include "Profile.h"
 #include "JobTestSupport.h"
 
@@ -484,6 +484,90 @@ TEST_F(JobFileTest, OpenCommandAsksForAnotherFileWhenTheAnswerIsNo)
     EXPECT_EQ(d.pathName(), golden("v5.spx"));
     EXPECT_EQ(d.GetCopies(), 3);
     EXPECT_FALSE(d.flags().loading);
+}
+
+// The format module alone: bytes to a value and back, without the document.
+class JobFileFormatTest : public JobTest {
+protected:
+    JobFileSignatures signatures() const
+    {
+        return {config.strings.ansi(IdsSignatureA), config.strings.ansi(IdsSignatureB)};
+    }
+    size_t s() const { return signatures().first.size(); }
+};
+
+TEST_F(JobFileFormatTest, EveryGoldenVersionParsesAndWritesBackByteForByte)
+{
+    for (int version = 1; version <= 5; ++version) {
+        const std::string bytes = readFile(golden("v" + std::to_string(version) + ".spx"));
+        JobFileValue value;
+        const JobFileParseResult parsed = parseJobFile(bytes, signatures(), value);
+        ASSERT_TRUE(parsed) << version << ": " << parsed.reason;
+        EXPECT_EQ(value.version, version);
+        EXPECT_EQ(parsed.consumed, bytes.size()) << version;
+        EXPECT_EQ(writeJobFile(value, signatures()), bytes) << version;
+    }
+}
+
+TEST_F(JobFileFormatTest, AFailureNamesTheBlockAndWhereItStarts)
+{
+    const std::string v5 = readFile(golden("v5.spx"));
+    const std::string v4 = readFile(golden("v4.spx"));
+    struct Case {
+        std::string bytes;
+        JobFileParse status;
+        size_t offset;
+        std::string reason;
+    };
+    std::string badVersion = v5, badMarker = v5, badSignature = v5;
+    badVersion[s() + 2] = 6;
+    badMarker[s()] = 27;
+    badSignature[3] = '?';
+    const size_t names = s() + 4 + kJobOptionsSize;
+    const std::vector<Case> cases = {
+        {badSignature, JobFileParse::NotAJobFile, 0, "signature"},
+        {badMarker, JobFileParse::NotAJobFile, s(), "marker 27"},
+        {badVersion, JobFileParse::NotAJobFile, s() + 2, "version 6"},
+        {v5.substr(0, names + 700), JobFileParse::Truncated, names, "paper names"},
+        {v4.substr(0, s() + 4 + 7000), JobFileParse::Truncated, s() + 4 + 6968, "e-mail"},
+        {v5.substr(0, v5.size() - 1), JobFileParse::Truncated, v5.size() - 4, "queue"},
+    };
+    for (const Case& c : cases) {
+        JobFileValue value;
+        const JobFileParseResult parsed = parseJobFile(c.bytes, signatures(), value);
+        EXPECT_EQ(parsed.status, c.status) << c.reason;
+        EXPECT_EQ(parsed.offset, c.offset) << c.reason;
+        EXPECT_NE(parsed.reason.find(c.reason), std::string::npos) << parsed.reason;
+    }
+}
+
+TEST_F(JobFileFormatTest, WhatAVersionDoesNotStoreIsLeftAlone)
+{
+    JobFileValue value;
+    std::fill_n(value.record.data(), kJobOptionsSize, uint8_t(0xAB));
+    ASSERT_TRUE(parseJobFile(readFile(golden("v4.spx")), signatures(), value));
+    EXPECT_EQ(value.record.data()[7231], 0);      // stored by version 4
+    EXPECT_EQ(value.record.data()[7232], 0xAB);   // copies: version 5 on
+    std::fill_n(value.record.data(), kJobOptionsSize, uint8_t(0xAB));
+    ASSERT_TRUE(parseJobFile(readFile(golden("v1.spx")), signatures(), value));
+    EXPECT_EQ(value.record.data()[6967], 0);
+    EXPECT_EQ(value.record.data()[6968], 0xAB);   // trimEdges: version 4 on
+    EXPECT_EQ(value.exceptionCount, 0);
+}
+
+TEST_F(JobFileFormatTest, ACountAboveTheLimitEndsTheFileAfterIt)
+{
+    JobFileValue value;
+    value.exceptionCount = 513;
+    value.exceptions.resize(513);
+    value.printerQueuePosition = 9;
+    const std::string bytes = writeJobFile(value, signatures());
+    EXPECT_EQ(bytes.size(), s() + 8782);
+    JobFileValue back;
+    ASSERT_TRUE(parseJobFile(bytes, signatures(), back));
+    EXPECT_EQ(back.exceptionCount, 513);
+    EXPECT_TRUE(back.exceptions.empty());
+    EXPECT_EQ(back.printerQueuePosition, 0u);
 }
 
 TEST(JobPathTest, ValidNames)
