@@ -10,6 +10,7 @@
 
 class QAction;
 class QMenu;
+class QScrollArea;
 
 namespace spx {
 class CSpxDoc;
@@ -33,6 +34,7 @@ public:
     void SetView(CSpxView* view);
     CSpxView* view() const { return view_; }
     CQDialogBar* dialogBar() const { return dialogBar_; }
+    QScrollArea* formArea() const { return scroll_; }
     CSpxDoc* document() const { return document_; }
     AppContext& context() const { return context_; }
 
@@ -48,6 +50,7 @@ public:
     void OnRefresh();
     // Dropped files: one job file opens as the job, anything else joins the file list.
     void OnDropFiles(const QStringList& paths);
+    void OpenDroppedJob(const QString& path);
     // Fits the window around the view and centres it on the screen.
     void FitToView();
     void UpdateTitle();
@@ -69,6 +72,10 @@ private:
     bool loadMenu(const QString& resourcePath);
     void sendEditCommand(int id);
     void onApplicationStateChanged(Qt::ApplicationState state);
+    void onFocusChanged(QWidget* old, QWidget* now);
+    void onSheetCreated();
+    void putSendLastInTabOrder();
+    QSize roomOnScreen() const;
 
     CSpxApp& app_;
     AppContext& context_;
@@ -76,6 +83,8 @@ private:
     CSpxView* view_ = nullptr;
     CQDialogBar* dialogBar_ = nullptr;
     QWidget* body_ = nullptr;
+    QScrollArea* scroll_ = nullptr;   // the form, scrolled when the screen is too small for it
+    QPointer<QWidget> editBeforeMenu_;   // the edit that had the focus when the menu took it
     QHash<int, QAction*> actions_;
     QList<QMenu*> menus_;
     bool closing_ = false;

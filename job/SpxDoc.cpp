@@ -70,7 +70,10 @@ std::string CSpxDoc::GetCatalogueSelAttr(int which) const
 
 void CSpxDoc::SetModifiedFlag(bool modified)
 {
+    const bool changed = modified_ != modified;
     modified_ = modified;
+    if (changed && views_)
+        views_->modifiedChanged(modified);
     flags_.jobChanged = modified;
 }
 
@@ -210,6 +213,11 @@ std::optional<ExceptionRecord> CSpxDoc::GetException(int position) const
 
 bool CSpxDoc::AddException(const std::string& pageList, int paperPosition, int kind, int position)
 {
+    // A job file holds at most this many; a job that had more could not be saved.
+    if (exceptionList_->Count() >= kMaxStoredExceptions) {
+        message(text(IdsTooManyExceptions), MessageIcon::Stop);
+        return false;
+    }
     ExceptionRecord record;
     record.setPaperName(PaperNameAt(paperPosition));
     record.setPageList(pageList);

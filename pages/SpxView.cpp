@@ -84,12 +84,12 @@ bool CSpxView::OnInitialUpdate()
         return true;
     }
     firstUpdate = false;
-    if (!createSheet())
-        return false;
-
-    // Every page makes its window once; page set-up must not leave changes in the job.
+    // Every page makes its window once (the first one as the sheet is made); page set-up must
+    // not leave changes in the job, the page it names included.
     if (document_)
         document_->scratch() = document_->options();
+    if (!createSheet())
+        return false;
     for (int index : {0, 2, 3, 4, 5, 6, 1})
         sheet_->SetActivePage(index);
     if (document_)

@@ -42,6 +42,7 @@ public:
     bool validateAndStorePages() override;
     void showLoadedValues() override;
     void releasePrinterData() override {}
+    void modifiedChanged(bool modified) override { emit jobModifiedChanged(modified); }
 
     int lockFlag = 1;
     bool sending = false;
@@ -51,6 +52,8 @@ public:
 signals:
     // The sheet exists and has its final size: the frame fits itself around the view.
     void sheetCreated();
+    // The job's modified flag changed.
+    void jobModifiedChanged(bool modified);
 
 private:
     bool createSheet();

@@ -60,7 +60,6 @@ FileLock::FileLock(const std::string& path, Mode mode)
         }
         ::close(fd); // replaced (or removed) while we waited: lock what the path names now
     }
-    error_ = EBUSY;
 }
 
 FileLock::~FileLock()

@@ -290,6 +290,9 @@ TEST_F(CatalogueFileTest, ACatalogueUpToTheLimitLeavesRoomToOpenSaveAndSendJobs)
 TEST_F(CatalogueFileTest, EveryBudgetFailureShowsTheMemoryMessage)
 {
     CSpxDoc& d = newDocument();
+    // An Open copies the job's exceptions before it reads: give it some to copy.
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(d.AddException(std::to_string(i + 1), 2, 1));
     ASSERT_TRUE(d.OnSaveDocument(path("job.spx")));
     MemoryPool& pool = d.paperList().pool();
     struct Ballast {
