@@ -65,6 +65,10 @@ bool CSpxView::createSheet()
         sheet_->AddPage(pages[i]);
         pages[i]->setTabIndex(i);
     }
+    static_cast<CPrinterSelectPage*>(pages[PagePrinterSelect])->setQueueLister([this](std::vector<SpoolerQueue>& queues) {
+        std::unique_ptr<Spooler> spooler = context_.makeSpooler();
+        return spooler && spooler->listQueues(queues);
+    });
     auto* setup = static_cast<CJobSetupPage*>(pages[PageJobSetup]);
     auto* setup2 = static_cast<CJobSetup2Page*>(pages[PageJobSetup2]);
     setup->setPartner(setup2);
@@ -159,7 +163,18 @@ void CSpxView::SaveActive()
         document_->SetActivePage(active);
 }
 
-void CSpxView::RefreshQueuesOnActivate() {}
+CPrinterSelectPage* CSpxView::printerPage() const
+{
+    return sheet_ ? qobject_cast<CPrinterSelectPage*>(sheet_->GetPage(PagePrinterSelect)) : nullptr;
+}
+
+void CSpxView::RefreshQueuesOnActivate()
+{
+    // Queues added or removed with the system's printer settings appear as soon as the operator
+    // comes back to the window; a print server that was down is asked again too.
+    if (CPrinterSelectPage* page = printerPage(); page && page->HasWindow() && !sending)
+        page->RefreshQueues(true);
+}
 
 void CSpxView::OnSendCommand() {}
 

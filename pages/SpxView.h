@@ -10,6 +10,7 @@
 namespace spx::gui {
 
 class CQPropertySheet;
+class CPrinterSelectPage;
 
 class CSpxView : public QWidget, public IDocumentViews {
     Q_OBJECT
@@ -19,6 +20,7 @@ public:
 
     CSpxDoc* document() const { return document_; }
     CQPropertySheet* sheet() const { return sheet_; }
+    CPrinterSelectPage* printerPage() const;
 
     // The first call creates the sheet and its pages; false when that fails (start-up ends).
     // Later calls (a new or reopened job) reload every page from the document.

@@ -22,6 +22,10 @@ public:
     {
         for (const char* name : kProgramFiles)
             QFile::copy(QStringLiteral(SPX_BIN_DIR "/") + QLatin1String(name), path(name));
+        // No print server here: the notice of a missing printer would be one message more.
+        QFile profile(path("spxl.ini"));
+        if (profile.open(QIODevice::Append))
+            profile.write("\n[debug]\nignoremissingprinters=1\n");
     }
     QString path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
     std::string folder() const { return dir_.path().toStdString(); }
