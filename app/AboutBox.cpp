@@ -29,7 +29,7 @@ CAboutBox::CAboutBox(AppContext& context, QWidget* parent) : QDialog(parent), co
     };
     setText(2605, context_.text(2));
     setText(1078, context_.text(180));
-    setText(2607, context_.text(1166));
+    setText(2607, QString::fromLatin1("Version " SPX_VERSION));
     if (form_)
         if (auto* picture = form_->findChild<QLabel*>(QStringLiteral("picture")))
             picture->setPixmap(QPixmap(QStringLiteral(":/images/about.png")));
@@ -50,7 +50,7 @@ QWidget* CAboutBox::GetDlgItem(int id) const
 void CAboutBox::OnSystemInfo()
 {
     if (auto* build = qobject_cast<QLabel*>(GetDlgItem(2606)))
-        build->setText(context_.text(185) + QStringLiteral("\nexe -  BR18  11/18/99"));
+        build->setText(context_.text(185) + QString::fromLatin1(" " SPX_VERSION ", " SPX_BUILD_DATE));
     QString system = SystemText();
     if (system.isEmpty())
         system = QStringLiteral("<none>");

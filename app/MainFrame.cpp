@@ -11,11 +11,15 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "AppContext.h"
+#include "BitmapButton.h"
 #include "Commands.h"
 #include "FileSelectPage.h"
 #include "PageIds.h"
@@ -108,6 +112,11 @@ bool CMainFrame::OnCreate()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     setCentralWidget(body_);
+    scroll_ = new QScrollArea(body_);
+    scroll_->setObjectName(QStringLiteral("formArea"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    layout->addWidget(scroll_, 1);
 
     // The frame opens without its dialog bar when the bar cannot be made.
     dialogBar_ = new CQDialogBar(body_);
@@ -132,6 +141,7 @@ bool CMainFrame::OnCreate()
 
     setAcceptDrops(false);   // from the end of start-up on
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &CMainFrame::onApplicationStateChanged);
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::onFocusChanged);
     return true;
 }
 
@@ -187,33 +197,88 @@ bool CMainFrame::loadMenu(const QString& resourcePath)
 
 void CMainFrame::SetView(CSpxView* view)
 {
+    if (!view && scroll_)
+        scroll_->takeWidget();
     view_ = view;
     context_.setView(view);
     if (!view_)
         return;
-    view_->setParent(body_);
-    static_cast<QVBoxLayout*>(body_->layout())->insertWidget(0, view_);
-    connect(view_, &CSpxView::sheetCreated, this, &CMainFrame::FitToView);
+    scroll_->setWidget(view_);
+    connect(view_, &CSpxView::sheetCreated, this, &CMainFrame::onSheetCreated);
+    connect(view_, &CSpxView::jobModifiedChanged, this, &QWidget::setWindowModified);
+}
+
+QSize CMainFrame::roomOnScreen() const
+{
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return {QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+    // The title bar and borders, as the window manager draws them; before the first showing an
+    // estimate of the title bar.
+    const QSize decoration = isVisible() ? frameGeometry().size() - size()
+                                         : QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    return screen->availableGeometry().size() - decoration;
 }
 
 void CMainFrame::FitToView()
 {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The whole form where the screen has room for it; otherwise as much as fits, the form
+    // scrolls inside the frame and the dialog bar with the send button stays in view.
+    if (view_)
+        scroll_->setMinimumSize(view_->sizeHint());
     adjustSize();
-    setFixedSize(sizeHint());
+    QSize wanted = sizeHint();
+    scroll_->setMinimumSize(0, 0);
+    const QSize room = roomOnScreen();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    if (wanted.height() > room.height())
+        wanted.rwidth() += bar;
+    if (wanted.width() > room.width())
+        wanted.rheight() += bar;
+    setFixedSize(wanted.boundedTo(room));
     if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        const QRect available = screen->availableGeometry();
+        QRect frame = frameGeometry();
+        frame.moveCenter(available.center());
+        move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
     }
+}
+
+void CMainFrame::onSheetCreated()
+{
+    FitToView();
+    putSendLastInTabOrder();
+    if (view_ && view_->sheet())
+        view_->sheet()->FocusActivePage();
+}
+
+void CMainFrame::putSendLastInTabOrder()
+{
+    QWidget* send = dialogBar_ ? dialogBar_->sendButton() : nullptr;
+    if (!send)
+        return;
+    // The send button is the last stop of the Tab key, after every control of the form.
+    QWidget* last = nullptr;
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+        if (w != send && (w->focusPolicy() & Qt::TabFocus) && isAncestorOf(w))
+            last = w;
+    if (last)
+        setTabOrder(last, send);
 }
 
 void CMainFrame::UpdateTitle()
 {
-    QString title = context_.text(IdsAppTitle);
-    if (document_ && !document_->title().empty())
-        title = QString::fromStdString(document_->title()) + QStringLiteral(" - ") + title;
+    // The job file's name (not its folder) with the modified mark, then the program.
+    QString title = QString::fromStdString(context_.title());
+    if (document_) {
+        const std::string& path = document_->pathName();
+        const std::string name = path.empty() ? document_->title() : path.substr(path.find_last_of('/') + 1);
+        if (!name.empty())
+            title = QString::fromStdString(name) + QStringLiteral("[*] - ") + title;
+        setWindowModified(document_->IsModified());
+    }
     setWindowTitle(title);
 }
 
@@ -236,6 +301,8 @@ bool CMainFrame::IsCommandEnabled(int id) const
     }
     case ID_EDIT_UNDO:
         return QApplication::focusWidget() != nullptr;
+    case ID_HELP_CONTENTS:
+        return context_.hasHelp();
     case ID_CHANGE_PASSWORD:
     case ID_PAPER_CATALOGUE:
         return view_ && view_->IsUnlocked();
@@ -255,7 +322,11 @@ void CMainFrame::UpdateCommandUI()
 void CMainFrame::sendEditCommand(int id)
 {
     // Like a posted message: the command reaches the control once the menu has closed.
-    QTimer::singleShot(0, this, [this, id] { RunEditCommand(editTarget(QApplication::focusWidget()), id); });
+    QTimer::singleShot(0, this, [this, id] {
+        QWidget* target = editTarget(QApplication::focusWidget());
+        if (!RunEditCommand(target, id) && editBeforeMenu_)
+            RunEditCommand(editBeforeMenu_, id);
+    });
 }
 
 void CMainFrame::OnCommand(int id)
@@ -338,6 +409,16 @@ void CMainFrame::OnRefresh()
     QApplication::restoreOverrideCursor();
 }
 
+void CMainFrame::onFocusChanged(QWidget* old, QWidget* now)
+{
+    // The menu bar takes the focus when it is opened from the keyboard; the edit commands go
+    // to the edit that had it.
+    if (now && (now == menuBar() || qobject_cast<QMenu*>(now)) && old && isAncestorOf(old))
+        editBeforeMenu_ = old;
+    else if (now && isAncestorOf(now))
+        editBeforeMenu_ = nullptr;
+}
+
 void CMainFrame::onApplicationStateChanged(Qt::ApplicationState state)
 {
     if (skipActivation_) {
@@ -366,6 +447,19 @@ void CMainFrame::dropEvent(QDropEvent* event)
     OnDropFiles(paths);
 }
 
+void CMainFrame::OpenDroppedJob(const QString& path)
+{
+    if (!document_)
+        return;
+    // As File > Open: the changes of the current job are asked for first; Cancel keeps it.
+    const ScopedFlag loading(document_->flags().loading);
+    if (!document_->SaveModified() || (view_ && !view_->validateAndStorePages()))
+        return;
+    document_->OpenJobFile(path.toStdString());
+    document_->SetModifiedFlag(false);
+    UpdateTitle();
+}
+
 void CMainFrame::OnDropFiles(const QStringList& paths)
 {
     activateWindow();
@@ -374,11 +468,7 @@ void CMainFrame::OnDropFiles(const QStringList& paths)
         // Only a name that ends in the job file extension is a job file; a print file whose
         // name merely contains those letters joins the file list like any other.
         if (paths.size() == 1 && jobSuffix.size() > 1 && path.endsWith(jobSuffix, Qt::CaseInsensitive)) {
-            if (document_) {
-                document_->OpenJobFile(path.toStdString());
-                document_->SetModifiedFlag(false);
-            }
-            UpdateTitle();
+            OpenDroppedJob(path);
             break;
         }
         CQPropertySheet* sheet = view_ ? view_->sheet() : nullptr;

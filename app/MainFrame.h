@@ -10,6 +10,7 @@
 
 class QAction;
 class QMenu;
+class QScrollArea;
 
 namespace spx {
 class CSpxDoc;
@@ -35,6 +36,7 @@ public:
     CSpxView* view() const { return view_; }
     CQDialogBar* dialogBar() const { return dialogBar_; }
     RecentFilesMenu* recentFiles() const { return recentFiles_; }
+    QScrollArea* formArea() const { return scroll_; }
     CSpxDoc* document() const { return document_; }
     AppContext& context() const { return context_; }
 
@@ -50,6 +52,7 @@ public:
     void OnRefresh();
     // Dropped files: one job file opens as the job, anything else joins the file list.
     void OnDropFiles(const QStringList& paths);
+    void OpenDroppedJob(const QString& path);
     // Fits the window around the view and centres it on the screen.
     void FitToView();
     void UpdateTitle();
@@ -71,6 +74,10 @@ private:
     bool loadMenu(const QString& resourcePath);
     void sendEditCommand(int id);
     void onApplicationStateChanged(Qt::ApplicationState state);
+    void onFocusChanged(QWidget* old, QWidget* now);
+    void onSheetCreated();
+    void putSendLastInTabOrder();
+    QSize roomOnScreen() const;
 
     CSpxApp& app_;
     AppContext& context_;
@@ -79,6 +86,8 @@ private:
     CQDialogBar* dialogBar_ = nullptr;
     RecentFilesMenu* recentFiles_ = nullptr;
     QWidget* body_ = nullptr;
+    QScrollArea* scroll_ = nullptr;   // the form, scrolled when the screen is too small for it
+    QPointer<QWidget> editBeforeMenu_;   // the edit that had the focus when the menu took it
     QHash<int, QAction*> actions_;
     QList<QMenu*> menus_;
     bool closing_ = false;

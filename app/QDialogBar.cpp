@@ -1,5 +1,6 @@
 #include "QDialogBar.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -31,6 +32,13 @@ bool CQDialogBar::Create(int templateId)
         send_->AutoLoad();
         connect(send_, &QAbstractButton::clicked, this, &CQDialogBar::sendClicked);
     }
+    if (auto* label = qobject_cast<QLabel*>(GetDlgItem(kStatusTextId))) {
+        // The line takes the room the bar has; a long text never widens the window.
+        label->setMinimumWidth(1);
+        label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
+        label->installEventFilter(this);
+        text_ = label->text();
+    }
     return true;
 }
 
@@ -43,14 +51,26 @@ void CQDialogBar::SetText(const QString& text)
 {
     if (text.isEmpty())
         return;
-    if (auto* label = qobject_cast<QLabel*>(GetDlgItem(kStatusTextId)))
-        label->setText(text);
+    text_ = text;
+    showText();
 }
 
-QString CQDialogBar::Text() const
+bool CQDialogBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize && watched == GetDlgItem(kStatusTextId))
+        showText();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CQDialogBar::showText()
 {
     auto* label = qobject_cast<QLabel*>(GetDlgItem(kStatusTextId));
-    return label ? label->text() : QString();
+    if (!label)
+        return;
+    const int room = label->contentsRect().width() - 2 * label->margin() - 4;
+    const QString shown = label->fontMetrics().elidedText(text_, Qt::ElideMiddle, std::max(room, 0));
+    label->setText(shown);
+    label->setToolTip(shown == text_ ? QString() : text_);
 }
 
 } // namespace spx::gui

@@ -15,16 +15,22 @@ public:
 
     // Builds the bar from its template; false when the template cannot be loaded.
     bool Create(int templateId);
-    // Puts a non-empty text on the status line; an empty text leaves it as it is.
+    // Puts a non-empty text on the status line; an empty text leaves it as it is. A text longer
+    // than the line is shortened in the middle and shown whole as the line's tooltip.
     void SetText(const QString& text);
-    QString Text() const;
+    QString Text() const { return text_; }
     QWidget* GetDlgItem(int id) const;
     CBitmapButton* sendButton() const { return send_; }
 
 signals:
     void sendClicked();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void showText();
+    QString text_;
     QWidget* form_ = nullptr;
     CBitmapButton* send_ = nullptr;
 };

@@ -60,6 +60,25 @@ QChar mnemonicOf(const QString& text)
 
 } // namespace
 
+QPalette ClassicPalette()
+{
+    // The classic dialog colours on the whole window, whatever the desktop's palette is: a
+    // light grey form, white fields, black text, and grey text on whatever is disabled.
+    const QColor form(192, 192, 192);
+    const QColor greyText(128, 128, 128);
+    QPalette palette(Qt::black, form, Qt::white, greyText, QColor(160, 160, 160), Qt::black, Qt::white, Qt::white, form);
+    palette.setColor(QPalette::Highlight, QColor(0, 0, 128));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(255, 255, 225));
+    palette.setColor(QPalette::ToolTipText, Qt::black);
+    palette.setColor(QPalette::PlaceholderText, greyText);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, greyText);
+    palette.setColor(QPalette::Disabled, QPalette::Base, form);
+    palette.setColor(QPalette::Disabled, QPalette::Highlight, greyText);
+    return palette;
+}
+
 CSpxApp::CSpxApp(IDialogs& dialogs) : context_(config_.strings, dialogs)
 {
     context_.setConfiguration(&config_);
@@ -132,13 +151,7 @@ bool CSpxApp::InitInstance(const std::string& commandLine)
     pool_ = std::make_unique<MemoryPool>(kPoolSize);
     MemoryPool::installGlobal(pool_.get());
 
-    // The classic dialog colours: light grey with black text.
-    QPalette palette = QApplication::palette();
-    palette.setColor(QPalette::Window, QColor(192, 192, 192));
-    palette.setColor(QPalette::Button, QColor(192, 192, 192));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    palette.setColor(QPalette::ButtonText, Qt::black);
-    QApplication::setPalette(palette);
+    QApplication::setPalette(ClassicPalette());
     context_.setCommandHandler([this](int commandId) {
         if (frame_)
             frame_->OnCommand(commandId);
@@ -170,6 +183,7 @@ bool CSpxApp::createFirstJob()
     frame_->UpdateTitle();
     frame_->FitToView();
     frame_->show();
+    frame_->FitToView();   // again with the title bar and borders the desktop gave the frame
     return true;
 }
 
@@ -193,8 +207,10 @@ bool CSpxApp::OpenByName(const std::string& commandLine)
     document_->flags().openedByName = true;
     const bool opened = document_->OnOpenDocument(commandLine);
     if (opened) {
-        if (CSpxView* v = view())
+        if (CSpxView* v = view()) {
             v->OnInitialUpdate();
+            v->OnUpdate();   // the job's page and the tabs its settings mode allows
+        }
         if (frame_)
             frame_->UpdateTitle();
     } else if (frame_) {

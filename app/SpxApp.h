@@ -6,6 +6,7 @@
 // option pages first).
 
 #include <QObject>
+#include <QPalette>
 #include <QPointer>
 #include <memory>
 #include <string>
@@ -25,6 +26,9 @@ namespace spx::gui {
 
 class CMainFrame;
 class CSpxView;
+
+// The colours of the whole window: light grey form, white fields, grey disabled text.
+QPalette ClassicPalette();
 
 class CSpxApp : public QObject {
     Q_OBJECT

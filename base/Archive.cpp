@@ -2,19 +2,13 @@
 
 #include <cstring>
 
+#include "LittleEndian.h"
+
 namespace spx {
 
-void CArchive::WriteU16(uint16_t value)
-{
-    buffer_ += char(value & 0xFF);
-    buffer_ += char(value >> 8);
-}
+void CArchive::WriteU16(uint16_t value) { le::ByteWriter(buffer_).u16(value); }
 
-void CArchive::WriteU32(uint32_t value)
-{
-    WriteU16(uint16_t(value & 0xFFFF));
-    WriteU16(uint16_t(value >> 16));
-}
+void CArchive::WriteU32(uint32_t value) { le::ByteWriter(buffer_).u32(value); }
 
 void CArchive::WriteBytes(const void* bytes, size_t count)
 {
@@ -30,21 +24,19 @@ void CArchive::WriteTag(const std::string& tag)
 
 bool CArchive::ReadU16(uint16_t& value)
 {
-    if (buffer_.size() - readPos_ < 2 || readPos_ > buffer_.size())
+    le::ByteReader in(buffer_, readPos_);
+    if (!in.u16(value))
         return false;
-    value = uint16_t(uint8_t(buffer_[readPos_]) | uint8_t(buffer_[readPos_ + 1]) << 8);
-    readPos_ += 2;
+    readPos_ = in.offset();
     return true;
 }
 
 bool CArchive::ReadU32(uint32_t& value)
 {
-    if (buffer_.size() - readPos_ < 4 || readPos_ > buffer_.size())
+    le::ByteReader in(buffer_, readPos_);
+    if (!in.u32(value))
         return false;
-    uint16_t low = 0, high = 0;
-    ReadU16(low);
-    ReadU16(high);
-    value = uint32_t(low) | uint32_t(high) << 16;
+    readPos_ = in.offset();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -55,13 +56,23 @@ MemoryPool& MemoryPool::global()
 
 void MemoryPool::installGlobal(MemoryPool* pool) { g_pool = pool; }
 
+void MemoryPool::EnsureBudget(uint32_t bytes)
+{
+    std::lock_guard guard(mutex_);
+    if (bytes > budget_)
+        budget_ = bytes;
+}
+
 bool MemoryPool::budgetAllows(uint32_t bytes)
 {
     if (!enforceBudget_)
         return true;
-    if (uint64_t(used_) + bytes + kHandleRecordSize <= budget_)
+    const uint64_t needed = uint64_t(used_) + bytes + kHandleRecordSize;
+    if (needed <= budget_)
         return true;
-    return purgeLocked(int64_t(bytes));
+    // Purgeable blocks make the room: as many bytes as asked for, and never less than the budget
+    // needs to hold (a request of 0 bytes still needs room for its record).
+    return purgeLocked(int64_t(std::max<uint64_t>(bytes, needed - budget_)));
 }
 
 Handle MemoryPool::NewHandle(uint32_t size)
@@ -231,7 +242,8 @@ void* MemoryPool::NewPtr(uint32_t size)
 {
     {
         std::lock_guard guard(mutex_);
-        if (enforceBudget_ && uint64_t(used_) + size + kPtrPrefix > budget_ && !purgeLocked(size)) {
+        const uint64_t needed = uint64_t(used_) + size + kPtrPrefix;
+        if (enforceBudget_ && needed > budget_ && !purgeLocked(int64_t(std::max<uint64_t>(size, needed - budget_)))) {
             lastError_ = PoolOutOfMemory;
             return nullptr;
         }

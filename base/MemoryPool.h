@@ -72,6 +72,9 @@ public:
     int16_t lastError() const { return lastError_; }
     uint32_t used() const { return used_; }
     uint32_t budget() const { return budget_; }
+    // Raises the budget to at least `bytes` (never lowers it): a part of the program whose data
+    // may grow past the default budget makes room for the most it accepts.
+    void EnsureBudget(uint32_t bytes);
     uint32_t handleCount() const;
 
 private:
@@ -97,6 +100,7 @@ public:
     RecordArray& operator=(const RecordArray&) = delete;
 
     uint32_t ElementSize() const { return elementSize_; }
+    MemoryPool& pool() const { return *pool_; }
     int Count() const { return static_cast<int>(count_); }
     // Copies the record at `position` into `out` (ElementSize bytes).
     bool Get(int position, void* out) const;

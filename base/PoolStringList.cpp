@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Archive.h"
+#include "LittleEndian.h"
 
 namespace spx {
 
@@ -11,13 +12,9 @@ namespace {
 char g_ring[CPoolStringList::kRingSize];
 uint32_t g_ringOffset = 0;
 
-uint16_t readU16(const uint8_t* at) { return uint16_t(at[0] | at[1] << 8); }
+uint16_t readU16(const uint8_t* at) { return le::u16At(at); }
 
-void appendU16(std::string& out, uint32_t value)
-{
-    out += char(value & 0xFF);
-    out += char((value >> 8) & 0xFF);
-}
+void appendU16(std::string& out, uint32_t value) { le::ByteWriter(out).u16(uint16_t(value & 0xFFFF)); }
 
 // Copies `length` bytes into the ring, followed by a terminator, and returns where they went.
 const char* copyToRing(const uint8_t* bytes, uint32_t length)
@@ -177,8 +174,7 @@ size_t packedOffset(const uint8_t* data, int position)
 
 void storeCount(std::string& bytes, int count)
 {
-    bytes[0] = char(count & 0xFF);
-    bytes[1] = char((count >> 8) & 0xFF);
+    le::putU16(reinterpret_cast<uint8_t*>(bytes.data()), uint16_t(count & 0xFFFF));
 }
 } // namespace
 

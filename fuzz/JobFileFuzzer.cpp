@@ -1,5 +1,6 @@
-// The job file reader on arbitrary bytes: every load either succeeds or is refused with the
-// document left at usable values, and a loaded job saves and loads again.
+// The job file reader on arbitrary bytes: the format module writes back exactly the bytes it
+// parsed; every load either succeeds or is refused with the document left at usable values, and
+// a loaded job saves and loads again.
 
 #include <cstdint>
 #include <memory>
@@ -7,6 +8,7 @@
 
 #include "Configuration.h"
 #include "FuzzFile.h"
+#include "JobFileFormat.h"
 #include "SpxDoc.h"
 
 namespace {
@@ -33,6 +35,15 @@ struct Fixture {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Fixture f;
+    const spx::JobFileSignatures signatures{f.config.strings.ansi(spx::IdsSignatureA),
+                                            f.config.strings.ansi(spx::IdsSignatureB)};
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    spx::JobFileValue value;
+    const spx::JobFileParseResult parsed = spx::parseJobFile(bytes, signatures, value);
+    if (parsed && spx::writeJobFile(value, signatures) != bytes.substr(0, parsed.consumed))
+        __builtin_trap();
+    if (!parsed && (parsed.offset > size || parsed.reason.empty()))
+        __builtin_trap();
     f.dialogs.shown.clear();
     fuzzWriteFile(f.jobPath, data, size);
     const bool loaded = f.doc->OnOpenDocument(f.jobPath);

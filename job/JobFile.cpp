@@ -1,336 +1,23 @@
-// Job files: reading versions 1 to 5, writing version 5, and the File commands of the document.
+// What a job file means to the document: a parsed job-file value applied to the job (the
+// record, the stored paper names, the exceptions matched against the catalogue, the upgrade of
+// older versions) and the value a save writes.
 
-#include <fcntl.h>
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-#include <vector>
+#include <algorithm>
 
 #include "CodePage.h"
-#include "JobFile.h"
+#include "JobFileFormat.h"
 #include "PageListCheck.h"
-#include "Profile.h"
 #include "SpxDoc.h"
 
 namespace spx {
 
 namespace {
-constexpr uint16_t kMarker = 26;
-constexpr uint16_t kCurrentVersion = 5;
 constexpr int kPrinterLanguageOffsetInFile = 6;
-constexpr size_t kPaperNameSlot = 256;
 
-// Reads integers and blocks from a file image; every read reports a short file.
-class CheckedReader {
-public:
-    explicit CheckedReader(const std::string& data) : data_(data) {}
-    bool bytes(void* out, size_t count)
-    {
-        if (data_.size() - pos_ < count)
-            return false;
-        std::memcpy(out, data_.data() + pos_, count);
-        pos_ += count;
-        return true;
-    }
-    bool uint16(uint16_t& out)
-    {
-        uint8_t b[2];
-        if (!bytes(b, 2))
-            return false;
-        out = uint16_t(b[0] | (b[1] << 8));
-        return true;
-    }
-    bool uint32(uint32_t& out)
-    {
-        uint8_t b[4];
-        if (!bytes(b, 4))
-            return false;
-        out = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-        return true;
-    }
-
-private:
-    const std::string& data_;
-    size_t pos_ = 0;
-};
-
-void putUint16(std::string& out, uint16_t v)
-{
-    out += char(v & 0xFF);
-    out += char(v >> 8);
-}
-
-void putUint32(std::string& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out += char((v >> (8 * i)) & 0xFF);
-}
-
-std::string nameSlot(const std::string& name)
-{
-    std::string slot(kPaperNameSlot, '\0');
-    std::memcpy(slot.data(), name.data(), std::min(name.size(), kPaperNameSlot - 1));
-    return slot;
-}
-
-std::string fileNamePart(const std::string& path)
-{
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Largest job file the reader takes in: every block of version 5 with 512 exceptions.
-constexpr size_t kMaxJobFileSize = 64 + 4 + kJobOptionsSize + 6 * kPaperNameSlot + 2
-                                   + 512 * ExceptionRecord::kSize + 4;
-
-bool readJobFileImage(const std::string& path, std::string& image)
-{
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    image.clear();
-    char buffer[16384];
-    while (image.size() <= kMaxJobFileSize) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        image.append(buffer, size_t(n));
-    }
-    ::close(fd);
-    return true;
-}
-
-// 0 writable, EACCES-like errno when access is denied, other errno otherwise.
-int probeWritable(const std::string& path, bool create)
-{
-    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
-    if (fd < 0)
-        return errno;
-    ::close(fd);
-    return 0;
-}
-
-bool accessDenied(int error) { return error == EACCES || error == EPERM || error == EROFS; }
-} // namespace
-
-bool IsValidJobPath(const std::string& path)
-{
-    size_t component = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const char c = path[i];
-        switch (c) {
-        case '\t': case '*': case '+': case ',': case ';': case '<': case '>': case '?': case '|':
-            return false;
-        case ':':
-            if (i != 1)
-                return false;
-            component = 0;
-            break;
-        case '.': case '\\': case '/':
-            component = 0;
-            break;
-        default:
-            if (++component > 260)
-                return false;
-        }
-    }
-    return true;
-}
-
-// --- New ---------------------------------------------------------------------------------------
-
-bool CSpxDoc::OnNewDocument()
-{
-    flags_.signatureKind = false;
-    const uint32_t activePage = options_.unsignedNumber(Field::activePage);
-    DeleteContents();
-    const std::string papers = config_.paperDefinitionsPath();
-    if (::access(papers.c_str(), R_OK) != 0) {
-        message(text(IdsPaperDefinitionsFile) + text(IdsPaperFileMissing), MessageIcon::Stop);
-        return false;
-    }
-    if (!ResetJobOptions()) {
-        message(text(IdsSetupFailed) + text(IdsPaperDefinitionsFile) + text(IdsSetupFailedEnd), MessageIcon::Stop);
-        return false;
-    }
-    title_ = text(IdsUntitled);
-    SetModifiedFlag(true);
-    jobFileTitle_.clear();
-    pathName_.clear();
-    readOnly_ = false;
-    options_.setNumber(Field::activePage, activePage);
-    refreshViews();
-    SetModifiedFlag(false);
-    return true;
-}
-
-// --- Load --------------------------------------------------------------------------------------
-
-void CSpxDoc::showInvalidFile()
-{
-    message(text(IdsInvalidFileStart) + text(IdsInvalidFile2) + text(IdsInvalidFileEnd), MessageIcon::Stop);
-}
-
-bool CSpxDoc::OnOpenDocument(const std::string& requestedPath)
-{
-    std::string path = requestedPath;
-    if (!path.empty() && path.front() == '"')
-        path = path.substr(1, path.size() >= 2 ? path.size() - 2 : 0);
-
-    flags_.signatureKind = false;
-    const uint32_t activePage = options_.unsignedNumber(Field::activePage);
-
-    if (flags_.openedByName) {
-        const int error = probeWritable(path, false);
-        if (accessDenied(error)) {
-            readOnly_ = true;
-            message(path + "\n" + text(IdsReadOnlyLoad), MessageIcon::Exclamation);
-        } else if (error != 0) {
-            return false;
-        } else {
-            readOnly_ = false;
-        }
-    }
-
-    std::unique_ptr<RecordArray> paperCopy(paperList_->Clone());
-    std::unique_ptr<RecordArray> exceptionCopy(exceptionList_->Clone());
-    if (!paperCopy || !exceptionCopy)
-        return false;
-
-    pathName_ = path;
-    jobFileTitle_ = fileNamePart(path);
-    title_ = jobFileTitle_;
-
-    if (!ResetJobOptions())
-        return false;
-    const JobOptions defaults = options_;
-
-    std::string image;
-    if (!readJobFileImage(path, image)) {
-        showInvalidFile();
-        return false;
-    }
-    JobFileReader reader(*this, image);
-    const JobFileReader::Result result = reader.read(*paperCopy, *exceptionCopy);
-    if (result != JobFileReader::Result::Ok) {
-        // A file that is not ours, or that ends early, leaves a usable job at its defaults with
-        // the papers and exceptions the document had.
-        paperList_->CopyFrom(*paperCopy);
-        exceptionList_->CopyFrom(*exceptionCopy);
-        options_ = defaults;
-        if (result != JobFileReader::Result::Refused)
-            showInvalidFile();
-        return false;
-    }
-
-    CheckPrinterModel();
-    options_.setNumber(Field::activePage, flags_.openedByName ? 2 : activePage);
-    if (reader.version() <= 3)
-        UpgradeFromVersion3();
-    if (reader.version() <= 4) {
-        options_.setNumber(Field::copies, uint16_t(options_.number(Field::legacyCopies)));
-        options_.setNumber(Field::legacyCopies, 0);
-    }
-    ReconcilePapers();
-    flags_.jobFileLoaded = true;
-    SetModifiedFlag(missingPaper_);
-    freeformColorAtLoad_ = get(Field::freeformColor);
-    if (onJobFileNamed)
-        onJobFileNamed(path);
-    return true;
-}
-
-JobFileReader::JobFileReader(CSpxDoc& doc, const std::string& image) : doc_(doc), image_(image) {}
-
-JobFileReader::Result JobFileReader::read(const RecordArray& paperCopy, const RecordArray& exceptionCopy)
-{
-    CheckedReader in(image_);
-    const StringTable& strings = doc_.strings();
-    const std::string signatureA = strings.ansi(IdsSignatureA);
-    const std::string signatureB = strings.ansi(IdsSignatureB);
-    std::string signature(signatureA.size(), '\0');
-    if (!in.bytes(signature.data(), signature.size()))
-        return Result::NotAJobFile;
-    if (signature == signatureA)
-        doc_.flags_.signatureKind = true;
-    else if (signature == signatureB)
-        doc_.flags_.signatureKind = false;
-    else
-        return Result::NotAJobFile;
-
-    uint16_t marker = 0, version = 0;
-    if (!in.uint16(marker) || marker != kMarker || !in.uint16(version) || version < 1 || version > kCurrentVersion)
-        return Result::NotAJobFile;
-    version_ = version;
-
-    // The paper names and the missing-paper flag belong to this file alone: a version 1 file
-    // stores no names, and must not be matched against those of the job loaded before it.
-    for (auto& name : doc_.storedPaperNames)
-        name.clear();
-    doc_.missingPaper_ = false;
-
-    // The lists are rebuilt from the copies taken before the load.
-    doc_.paperList().CopyFrom(paperCopy);
-    doc_.exceptionList().CopyFrom(exceptionCopy);
-
-    if (version <= 3)
-        doc_.dialogs().messageBox(strings.text(IdsOldVersion3), MessageIcon::Information, MessageButtons::Ok);
-    else if (version == 4)
-        doc_.dialogs().messageBox(strings.text(IdsOldVersion4), MessageIcon::Information, MessageButtons::Ok);
-    const size_t recordBytes = version <= 3 ? 6968 : version == 4 ? 7232 : kJobOptionsSize;
-    JobOptions& options = doc_.options();
-    if (!in.bytes(options.data(), recordBytes))
-        return Result::Truncated;
-    terminateTextFields(options);
-    // The stored list handles mean nothing here.
-    options.setUint32At(RecordOffset::paperListHandle, 0);
-    options.setUint32At(RecordOffset::exceptionListHandle, 0);
-
-    doc_.ResolvePaperName();
-
-    if (version >= 2) {
-        doc_.exceptionList().Clear();
-        for (auto& name : doc_.storedPaperNames) {
-            char slot[kPaperNameSlot];
-            if (!in.bytes(slot, sizeof slot))
-                return Result::Truncated;
-            name.assign(slot, strnlen(slot, kPaperNameSlot - 1));
-        }
-        uint16_t count = 0;
-        if (!in.uint16(count))
-            return Result::Truncated;
-        if (count <= CSpxDoc::kMaxStoredExceptions) {
-            for (uint16_t i = 0; i < count; ++i) {
-                ExceptionRecord entry;
-                if (!in.bytes(entry.bytes, ExceptionRecord::kSize))
-                    return Result::Truncated;
-                entry.bytes[255] = 0;
-                entry.bytes[511] = 0;
-                reconcileException(entry);
-                if (!doc_.exceptionList().Append(entry.bytes))
-                    return Result::Truncated;
-            }
-            if (version >= 3) {
-                uint32_t queue = 0;
-                if (!in.uint32(queue))
-                    return Result::Truncated;
-                doc_.printerQueuePosition = queue;
-            }
-        }
-    }
-    if (const auto bad = findBadPageList(options, doc_.exceptionList())) {
-        doc_.dialogs().messageBox("The job file was not opened. " + *bad, MessageIcon::Stop, MessageButtons::Ok);
-        return Result::Refused;
-    }
-    return Result::Ok;
-}
-
-void JobFileReader::terminateTextFields(JobOptions& options)
+// Text fields end within their width, whatever the file held.
+void terminateTextFields(JobOptions& options)
 {
     for (size_t i = 0; i < kFieldCount; ++i) {
         const FieldInfo& info = kJobFields[i];
@@ -338,20 +25,70 @@ void JobFileReader::terminateTextFields(JobOptions& options)
             options.data()[info.offset + info.width - 1] = 0;
     }
 }
+} // namespace
 
-void JobFileReader::reconcileException(ExceptionRecord& entry)
+JobFileSignatures CSpxDoc::jobFileSignatures() const
+{
+    return {strings().ansi(IdsSignatureA), strings().ansi(IdsSignatureB)};
+}
+
+bool CSpxDoc::applyJobFile(const JobFileValue& value)
+{
+    flags_.signatureKind = value.firstSignature;
+    // The paper names and the missing-paper flag belong to this file alone: a version 1 file
+    // stores no names, and must not be matched against those of the job loaded before it.
+    for (auto& name : storedPaperNames)
+        name.clear();
+    missingPaper_ = false;
+    if (value.version <= 3)
+        dialogs_.messageBox(text(IdsOldVersion3), MessageIcon::Information, MessageButtons::Ok);
+    else if (value.version == 4)
+        dialogs_.messageBox(text(IdsOldVersion4), MessageIcon::Information, MessageButtons::Ok);
+
+    std::copy_n(value.record.data(), recordBytesOfVersion(value.version), options_.data());
+    terminateTextFields(options_);
+    // The stored list handles mean nothing here.
+    options_.setUint32At(RecordOffset::paperListHandle, 0);
+    options_.setUint32At(RecordOffset::exceptionListHandle, 0);
+    ResolvePaperName();
+
+    if (value.version >= 2) {
+        storedPaperNames = value.paperNames;
+        exceptionList_->Clear();
+        for (ExceptionRecord entry : value.exceptions) {
+            reconcileException(entry);
+            if (!exceptionList_->Append(entry.bytes)) {
+                exceptionList_->pool().ReportMemoryError(dialogs_);
+                return false;
+            }
+        }
+    }
+    if (value.version >= 3 && value.exceptionsStored())
+        printerQueuePosition = value.printerQueuePosition;
+    // A page list goes into the job header as it stands: a file whose list holds anything else
+    // (a line break and a printer command) is refused.
+    if (const auto bad = findBadPageList(options_, *exceptionList_)) {
+        message("The job file was not opened. " + *bad, MessageIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+// An exception keeps its position when the catalogue has its paper there; else the paper is
+// looked up by name, and a position without a paper makes the job's papers "missing".
+void CSpxDoc::reconcileException(ExceptionRecord& entry)
 {
     const std::string name = entry.paperName();
     const int position = entry.paperPosition();
-    const std::string atPosition = doc_.PaperNameAt(position);
+    const std::string atPosition = PaperNameAt(position);
     if (!atPosition.empty() && strcasecmp(name.c_str(), atPosition.c_str()) == 0)
         return;
     if (atPosition.empty()) {
         entry.setPaperPosition(1);
-        doc_.missingPaper_ = true;
+        missingPaper_ = true;
         return;
     }
-    const int found = doc_.FindPaper(name);
+    const int found = FindPaper(name);
     entry.setPaperPosition(int16_t(found ? found : 1));
 }
 
@@ -467,240 +204,29 @@ std::string CSpxDoc::storedNameFor(int slot) const
     return PaperNameAt(slot == 0 ? value : value + 1);
 }
 
-std::string CSpxDoc::buildJobFileImage()
+JobFileValue CSpxDoc::jobFileValue()
 {
-    std::string image = strings().ansi(flags_.signatureKind ? IdsSignatureA : IdsSignatureB);
-    putUint16(image, kMarker);
-    putUint16(image, kCurrentVersion);
+    JobFileValue value;
+    value.firstSignature = flags_.signatureKind;
     options_.setUint32At(fieldInfo(Field::paperCount).offset, uint32_t(PaperCount()));
-    JobOptions stored = options_;
-    stored.setNumber(Field::printerLanguage, get(Field::printerLanguage) + kPrinterLanguageOffsetInFile);
-    image.append(reinterpret_cast<const char*>(stored.data()), kJobOptionsSize);
+    value.record = options_;
+    value.record.setNumber(Field::printerLanguage, get(Field::printerLanguage) + kPrinterLanguageOffsetInFile);
     for (int slot = 0; slot < kStoredPaperNames; ++slot)
-        image += nameSlot(storedNameFor(slot));
-    const int count = ExceptionCount();
-    putUint16(image, uint16_t(count));
-    if (count <= kMaxStoredExceptions) {
-        for (int i = 1; i <= count; ++i) {
+        value.paperNames[size_t(slot)] = storedNameFor(slot);
+    value.exceptionCount = uint16_t(ExceptionCount());
+    if (value.exceptionsStored()) {
+        // Each entry carries the name of the paper at its position, where the catalogue has one.
+        for (int i = 1; i <= ExceptionCount(); ++i) {
             ExceptionRecord entry;
             exceptionList_->Get(i, entry.bytes);
             const std::string catalogueName = PaperNameAt(entry.paperPosition());
             if (!catalogueName.empty())
                 entry.setPaperName(catalogueName);
-            image.append(reinterpret_cast<const char*>(entry.bytes), ExceptionRecord::kSize);
-        }
-        putUint32(image, printerQueuePosition);
-    }
-    return image;
-}
-
-bool CSpxDoc::OnSaveDocument(const std::string& path)
-{
-    // Two papers of one name first (two unnamed papers count as that), then an unnamed paper.
-    for (int i = 1; i <= PaperCount(); ++i)
-        for (int j = i + 1; j <= PaperCount(); ++j)
-            if (strcasecmp(PaperNameAt(i).c_str(), PaperNameAt(j).c_str()) == 0) {
-                message(text(IdsDuplicatePaper), MessageIcon::Information);
-                return false;
-            }
-    for (int i = 1; i <= PaperCount(); ++i)
-        if (PaperNameAt(i).empty()) {
-            message(text(IdsUnnamedPaper), MessageIcon::Information);
-            return false;
-        }
-    // Written beside the target and renamed over it, so a failed save never loses the old file.
-    const int error = writeFileAtomically(path, buildJobFileImage());
-    if (error != 0) {
-        if (error == ENOSPC || error == EDQUOT)
-            message(text(IdsDiskFull), MessageIcon::Stop);
-        else
-            message(text(IdsWriteFailed) + "\n\n" + path, MessageIcon::Stop);
-        return false;
-    }
-    if (ExceptionCount() <= kMaxStoredExceptions)
-        SetModifiedFlag(false);
-    return true;
-}
-
-bool CSpxDoc::SaveModified()
-{
-    if (!IsModified())
-        return true;
-    switch (dialogs_.messageBox(text(IdsSaveChanges) + " " + title_ + " ?", MessageIcon::Question,
-                                MessageButtons::YesNoCancel)) {
-    case MessageAnswer::Yes:
-    case MessageAnswer::Ok:
-        return DoFileSave();
-    case MessageAnswer::No:
-        return true;
-    case MessageAnswer::Cancel:
-        return false;
-    }
-    return false;
-}
-
-bool CSpxDoc::DoFileSave()
-{
-    if (!validatePages())
-        return true;
-    if (IsModified() || jobFileTitle_.empty()) {
-        if (jobFileTitle_.empty()) {
-            // Save As also returns true when the operator gave up on an invalid name or the
-            // dialog could not be shown; nothing was saved then, and the caller (closing the
-            // window, opening another job) must not take the job for saved.
-            if (!SaveJobAs() || jobFileTitle_.empty())
-                return false;
-        } else if (readOnly_) {
-            message(pathName_ + "\n" + text(IdsReadOnlySave), MessageIcon::Exclamation);
-            return false;
-        } else if (!OnSaveDocument(pathName_)) {
-            return false;
-        }
-        // A job whose paper exceptions did not fit into the file stays marked modified.
-        return true;
-    }
-    if (readOnly_) {
-        message(pathName_ + "\n" + text(IdsReadOnlySave), MessageIcon::Exclamation);
-        return false;
-    }
-    SetModifiedFlag(false);
-    return true;
-}
-
-FileDialogRequest CSpxDoc::jobFileDialog() const
-{
-    FileDialogRequest request;
-    request.defaultExtension = text(IdsJobExtension);
-    request.initialName = "*." + request.defaultExtension;
-    request.filter = text(IdsJobFilter) + text(IdsJobFilterOpen) + request.defaultExtension + ")";
-    return request;
-}
-
-void CSpxDoc::adoptPath(const std::string& path)
-{
-    pathName_ = path;
-    jobFileTitle_ = path;
-    title_ = path;
-}
-
-bool CSpxDoc::OnFileSaveAs()
-{
-    flags_.signatureKind = false;
-    if (!validatePages())
-        return false;
-    return SaveJobAs();
-}
-
-bool CSpxDoc::SaveJobAs()
-{
-    FileDialogRequest request = jobFileDialog();
-    request.overwritePrompt = true;
-    for (;;) {
-        const FileDialogResult chosen = dialogs_.saveFileName(request);
-        if (chosen.kind == FileDialogResult::Kind::Cancelled)
-            return false;
-        if (chosen.kind == FileDialogResult::Kind::Failed) {
-            message(text(IdsSaveDialogFailed), MessageIcon::Stop);
-            return true;
-        }
-        const std::string& path = chosen.path;
-        if (!IsValidJobPath(path)) {
-            if (dialogs_.messageBox(fileNamePart(path) + text(IdsInvalidPath), MessageIcon::Exclamation,
-                                    MessageButtons::OkCancel, text(IdsSaveJobCaption))
-                == MessageAnswer::Cancel)
-                return true;
-            continue;
-        }
-        // The file is only probed here; the save itself goes through a temporary file.
-        const bool existed = ::access(path.c_str(), F_OK) == 0;
-        const int error = probeWritable(path, false);
-        if (existed ? error != 0 : !probeDirectoryWritable(path)) {
-            readOnly_ = true;
-            message(path + "\n" + text(IdsReadOnlySave), MessageIcon::Exclamation);
-            continue;
-        }
-        readOnly_ = false;
-        if (!OnSaveDocument(path))
-            return false;
-        adoptPath(path);
-        if (onJobFileNamed)
-            onJobFileNamed(path);
-        return true;
-    }
-}
-
-bool CSpxDoc::probeDirectoryWritable(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
-
-// --- Open --------------------------------------------------------------------------------------
-
-void CSpxDoc::OnFileOpen()
-{
-    const ScopedFlag loading(flags_.loading);
-    // A job the operator kept (Cancel to the save question, a save that failed, a page that
-    // refused its values) keeps its modified flag, so its changes are still asked for on closing.
-    if (SaveModified() && validatePages()) {
-        OpenJob();
-        SetModifiedFlag(false);
-    }
-}
-
-bool CSpxDoc::OpenRecentJob(const std::string& path)
-{
-    // As the Open command, with the file chosen from the File menu instead of the dialog.
-    const ScopedFlag loading(flags_.loading);
-    bool opened = false;
-    if (SaveModified() && validatePages()) {
-        opened = OpenJobFile(path) == 2;
-        SetModifiedFlag(false);
-    }
-    return opened;
-}
-
-bool CSpxDoc::OpenJob()
-{
-    FileDialogRequest request = jobFileDialog();
-    request.mustExist = true;
-    for (;;) {
-        const FileDialogResult chosen = dialogs_.openFileName(request);
-        if (chosen.kind == FileDialogResult::Kind::Cancelled)
-            return false;
-        if (chosen.kind == FileDialogResult::Kind::Failed) {
-            message(text(IdsOpenDialogFailed), MessageIcon::Stop);
-            return true;
-        }
-        switch (OpenJobFile(chosen.path)) {
-        case 1:
-            continue;
-        case 2:
-            return true;
-        default:
-            return false;
+            value.exceptions.push_back(entry);
         }
     }
-}
-
-int CSpxDoc::OpenJobFile(const std::string& path)
-{
-    const bool exists = ::access(path.c_str(), F_OK) == 0;
-    if (!exists || probeWritable(path, false) != 0) {
-        readOnly_ = true;
-        if (dialogs_.messageBox(path + "\n" + text(IdsReadOnlyOpen), MessageIcon::Question, MessageButtons::YesNo)
-            == MessageAnswer::No)
-            return 1;
-    } else {
-        readOnly_ = false;
-    }
-    if (!OnOpenDocument(path))
-        return 0;
-    flags_.openedByName = false;
-    adoptPath(path);
-    refreshViews();
-    return 2;
+    value.printerQueuePosition = printerQueuePosition;
+    return value;
 }
 
 } // namespace spx

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "LittleEndian.h"
+
 namespace spx {
 
 namespace {
@@ -162,28 +164,13 @@ ValueRange fieldRange(Field f, const RangeContext& context)
     return {INT16_MIN, INT16_MAX};
 }
 
-int16_t JobOptions::int16At(size_t offset) const
-{
-    return int16_t(uint16_t(bytes_[offset] | (bytes_[offset + 1] << 8)));
-}
+int16_t JobOptions::int16At(size_t offset) const { return le::i16At(bytes_.data() + offset); }
 
-void JobOptions::setInt16At(size_t offset, int16_t value)
-{
-    bytes_[offset] = uint8_t(uint16_t(value) & 0xFF);
-    bytes_[offset + 1] = uint8_t(uint16_t(value) >> 8);
-}
+void JobOptions::setInt16At(size_t offset, int16_t value) { le::putI16(bytes_.data() + offset, value); }
 
-uint32_t JobOptions::uint32At(size_t offset) const
-{
-    return uint32_t(bytes_[offset]) | uint32_t(bytes_[offset + 1]) << 8 | uint32_t(bytes_[offset + 2]) << 16
-           | uint32_t(bytes_[offset + 3]) << 24;
-}
+uint32_t JobOptions::uint32At(size_t offset) const { return le::u32At(bytes_.data() + offset); }
 
-void JobOptions::setUint32At(size_t offset, uint32_t value)
-{
-    for (size_t i = 0; i < 4; ++i)
-        bytes_[offset + i] = uint8_t(value >> (8 * i));
-}
+void JobOptions::setUint32At(size_t offset, uint32_t value) { le::putU32(bytes_.data() + offset, value); }
 
 void JobOptions::clearRange(size_t offset, size_t count)
 {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "LittleEndian.h"
+
 namespace spx {
 
 struct PaperRecord {
@@ -37,12 +39,8 @@ struct PaperRecord {
         std::memset(bytes + offset, 0, kTextSize);
         std::memcpy(bytes + offset, v.data(), v.size() < kTextSize - 1 ? v.size() : kTextSize - 1);
     }
-    int16_t int16At(size_t offset) const { return int16_t(uint16_t(bytes[offset] | (bytes[offset + 1] << 8))); }
-    void setInt16At(size_t offset, int16_t v)
-    {
-        bytes[offset] = uint8_t(uint16_t(v) & 0xFF);
-        bytes[offset + 1] = uint8_t(uint16_t(v) >> 8);
-    }
+    int16_t int16At(size_t offset) const { return le::i16At(bytes + offset); }
+    void setInt16At(size_t offset, int16_t v) { le::putI16(bytes + offset, v); }
 };
 
 // One entry of the paper exception list (516 bytes).
@@ -54,13 +52,13 @@ struct ExceptionRecord {
 
     std::string paperName() const { return textAt(kNameOffset); }
     std::string pageList() const { return textAt(kPagesOffset); }
-    int16_t paperPosition() const { return int16_t(uint16_t(bytes[512] | (bytes[513] << 8))); }
-    int16_t kind() const { return int16_t(uint16_t(bytes[514] | (bytes[515] << 8))); }
+    int16_t paperPosition() const { return le::i16At(bytes + kPositionOffset); }
+    int16_t kind() const { return le::i16At(bytes + kKindOffset); }
 
     void setPaperName(const std::string& v) { setTextAt(kNameOffset, v); }
     void setPageList(const std::string& v) { setTextAt(kPagesOffset, v); }
-    void setPaperPosition(int16_t v) { bytes[512] = uint8_t(uint16_t(v) & 0xFF); bytes[513] = uint8_t(uint16_t(v) >> 8); }
-    void setKind(int16_t v) { bytes[514] = uint8_t(uint16_t(v) & 0xFF); bytes[515] = uint8_t(uint16_t(v) >> 8); }
+    void setPaperPosition(int16_t v) { le::putI16(bytes + kPositionOffset, v); }
+    void setKind(int16_t v) { le::putI16(bytes + kKindOffset, v); }
 
 private:
     std::string textAt(size_t offset) const

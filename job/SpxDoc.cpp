@@ -24,7 +24,7 @@ CSpxDoc::CSpxDoc(const Configuration& config, IDialogs& dialogs)
     for (auto& list : nameLists_)
         list.clear();
     PaperCatalogue catalogue(*this);
-    paperCatalogueLoaded_ = catalogue.LoadValueLists() && catalogue.LoadPaperCatalogue();
+    paperCatalogueLoaded_ = catalogue.Load();
     modified_ = false;
     flags_.jobChanged = false;
 }
@@ -70,7 +70,10 @@ std::string CSpxDoc::GetCatalogueSelAttr(int which) const
 
 void CSpxDoc::SetModifiedFlag(bool modified)
 {
+    const bool changed = modified_ != modified;
     modified_ = modified;
+    if (changed && views_)
+        views_->modifiedChanged(modified);
     flags_.jobChanged = modified;
 }
 
@@ -136,7 +139,7 @@ bool CSpxDoc::loadCatalogueIfNeeded()
     if (paperCatalogueLoaded_)
         return true;
     PaperCatalogue catalogue(*this);
-    paperCatalogueLoaded_ = catalogue.LoadValueLists() && catalogue.LoadPaperCatalogue();
+    paperCatalogueLoaded_ = catalogue.Load();
     return paperCatalogueLoaded_;
 }
 
@@ -210,6 +213,11 @@ std::optional<ExceptionRecord> CSpxDoc::GetException(int position) const
 
 bool CSpxDoc::AddException(const std::string& pageList, int paperPosition, int kind, int position)
 {
+    // A job file holds at most this many; a job that had more could not be saved.
+    if (exceptionList_->Count() >= kMaxStoredExceptions) {
+        message(text(IdsTooManyExceptions), MessageIcon::Stop);
+        return false;
+    }
     ExceptionRecord record;
     record.setPaperName(PaperNameAt(paperPosition));
     record.setPageList(pageList);
@@ -219,6 +227,8 @@ bool CSpxDoc::AddException(const std::string& pageList, int paperPosition, int k
                                                                    : exceptionList_->InsertAt(position, record.bytes);
     if (ok)
         SetModifiedFlag(true);
+    else
+        exceptionList_->pool().ReportMemoryError(dialogs_);
     return ok;
 }
 

@@ -16,7 +16,9 @@
 #include "Dialogs.h"
 #include "JobOptions.h"
 #include "MemoryPool.h"
-#include "JobFile.h"
+#include "FileLock.h"
+#include "JobFileAccess.h"
+#include "JobFileFormat.h"
 #include "PaperRecord.h"
 #include "SharedStringIds.h"
 
@@ -33,6 +35,8 @@ public:
     virtual void showLoadedValues() {}
     // Closing: the printer page releases its printer data.
     virtual void releasePrinterData() {}
+    // The modified flag changed (the window marks its title).
+    virtual void modifiedChanged(bool modified) { (void)modified; }
     // Entries of the printer model drop-down.
     virtual int printerLanguageCount() const { return 2; }
 };
@@ -71,6 +75,8 @@ enum DocStringId {
     IdsWriteFailed = 1037, IdsDiskFull = 1039, IdsDuplicatePaper = 112, IdsUnnamedPaper = 195,
     IdsPapersReplaced = 408, IdsPapersReplacedEnd = 409, IdsSetupFailed = 181, IdsSetupFailedEnd = 187,
     IdsPaperFileMissing = 425, IdsAccessSection = 1157, IdsPasswordKey = 1159,
+    IdsJobFileMissing = 1610, IdsJobFileUnreadable = 1611, IdsNotARegularFile = 1612,
+    IdsTooManyExceptions = 1613, IdsTooManyExceptionsToSave = 1614, IdsChangedOnDisk = 1615,
 };
 
 class CSpxDoc {
@@ -184,6 +190,9 @@ public:
     int FindPaper(const std::string& name) const;     // first position whose name matches ignoring case, 0 if none
     bool paperCatalogueLoaded() const { return paperCatalogueLoaded_; }
     void setPaperCatalogueLoaded(bool loaded) { paperCatalogueLoaded_ = loaded; }
+    // Why the paper catalogue was refused at its last reading (empty: no more to say).
+    const std::string& paperCatalogueProblem() const { return paperCatalogueProblem_; }
+    void setPaperCatalogueProblem(std::string problem) { paperCatalogueProblem_ = std::move(problem); }
     // nameList1..5: value lists 0..3 of the paper catalogue and the single-sided flag list.
     std::array<std::vector<std::string>, 5>& nameLists() { return nameLists_; }
     const std::array<std::vector<std::string>, 5>& nameLists() const { return nameLists_; }
@@ -219,6 +228,9 @@ public:
     bool OpenRecentJob(const std::string& path);   // a recent file of the File menu; true when opened
     bool OpenJob();
     int OpenJobFile(const std::string& path);   // 0 failed, 1 choose another, 2 opened
+    // OpenJobFile for a read-modify-write: the file stays locked against other updates until the
+    // next save (or the document goes), so two updates never lose each other's changes.
+    int OpenJobFileForUpdate(const std::string& path);
 
     // --- identity of the job file ------------------------------------------------------
     const std::string& title() const { return title_; }
@@ -239,10 +251,21 @@ public:
     int32_t accessGranted = 0;
 
 private:
-    friend class JobFileReader;
     std::string text(int id) const { return strings().text(id); }
     void message(const std::string& text, MessageIcon icon) { dialogs_.messageBox(text, icon, MessageButtons::Ok); }
-    void showInvalidFile();
+    void showInvalidFile(const std::string& detail = {});
+    void showUnreadable(JobFileRead outcome, int error, const std::string& path);
+    bool loadJobFile(const std::string& path);
+    bool readJobFile(const std::string& path, JobFileImage& image, JobFileValue& value);
+    bool applyOrKeepTheJob(const JobFileValue& value);
+    bool applyJobFile(const JobFileValue& value);
+    void reconcileException(ExceptionRecord& entry);
+    JobFileSignatures jobFileSignatures() const;
+    JobFileValue jobFileValue();
+    bool probeOpenedByName(const std::string& path);
+    bool cataloguePapersSavable();
+    bool saveTargetWritable(const std::string& path, const std::string& target);
+    bool confirmOverwriteIfChanged();
     void refreshViews() { if (views_) views_->showLoadedValues(); }
     bool validatePages() { return views_ ? views_->validateAndStorePages() : true; }
     bool loadCatalogueIfNeeded();
@@ -252,7 +275,6 @@ private:
     void ReconcilePapers();
     bool MatchPaper(Field field, const std::string& storedName, bool holdsPosition);
     std::string storedNameFor(int slot) const;
-    std::string buildJobFileImage();
     static bool probeDirectoryWritable(const std::string& path);
     // Applies `change` to one exception; stores it and marks the job modified when it changed.
     bool changeException(int position, const std::function<bool(ExceptionRecord&)>& change);
@@ -274,6 +296,9 @@ private:
     bool missingPaper_ = false;
     int freeformColorAtLoad_ = 1;
     std::string title_, pathName_, jobFileTitle_;
+    std::string paperCatalogueProblem_;
+    std::optional<FileStamp> diskStamp_;      // the version of the job file last read or written
+    std::unique_ptr<FileLock> updateLock_;    // held from OpenJobFileForUpdate to the next save
 };
 
 // Valid job file path: no tab * + , ; < > ? |, ':' only as the second character, no name

@@ -181,6 +181,16 @@ CQPropertyPage* CQPropertyPage::pageOf(const QWidget* widget)
 
 bool CQPropertyPage::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() == Qt::MenuBarFocusReason) {
+        // The menu opened from the keyboard: the edit keeps its selection for the Edit menu.
+        if (auto* line = qobject_cast<QLineEdit*>(watched); line && line->hasSelectedText()) {
+            const int start = line->selectionStart();
+            const int length = line->selectedText().size();
+            line->event(event);
+            line->setSelection(start, length);
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool ctrlOnly = (key->modifiers() & Qt::ControlModifier)

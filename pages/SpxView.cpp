@@ -65,6 +65,10 @@ bool CSpxView::createSheet()
         sheet_->AddPage(pages[i]);
         pages[i]->setTabIndex(i);
     }
+    static_cast<CPrinterSelectPage*>(pages[PagePrinterSelect])->setQueueLister([this](std::vector<SpoolerQueue>& queues) {
+        std::unique_ptr<Spooler> spooler = context_.makeSpooler();
+        return spooler && spooler->listQueues(queues);
+    });
     auto* setup = static_cast<CJobSetupPage*>(pages[PageJobSetup]);
     auto* setup2 = static_cast<CJobSetup2Page*>(pages[PageJobSetup2]);
     setup->setPartner(setup2);
@@ -84,12 +88,12 @@ bool CSpxView::OnInitialUpdate()
         return true;
     }
     firstUpdate = false;
-    if (!createSheet())
-        return false;
-
-    // Every page makes its window once; page set-up must not leave changes in the job.
+    // Every page makes its window once (the first one as the sheet is made); page set-up must
+    // not leave changes in the job, the page it names included.
     if (document_)
         document_->scratch() = document_->options();
+    if (!createSheet())
+        return false;
     for (int index : {0, 2, 3, 4, 5, 6, 1})
         sheet_->SetActivePage(index);
     if (document_)
@@ -159,7 +163,18 @@ void CSpxView::SaveActive()
         document_->SetActivePage(active);
 }
 
-void CSpxView::RefreshQueuesOnActivate() {}
+CPrinterSelectPage* CSpxView::printerPage() const
+{
+    return sheet_ ? qobject_cast<CPrinterSelectPage*>(sheet_->GetPage(PagePrinterSelect)) : nullptr;
+}
+
+void CSpxView::RefreshQueuesOnActivate()
+{
+    // Queues added or removed with the system's printer settings appear as soon as the operator
+    // comes back to the window; a print server that was down is asked again too.
+    if (CPrinterSelectPage* page = printerPage(); page && page->HasWindow() && !sending)
+        page->RefreshQueues(true);
+}
 
 void CSpxView::OnSendCommand() {}
 

@@ -10,6 +10,7 @@
 namespace spx::gui {
 
 class CQPropertySheet;
+class CPrinterSelectPage;
 
 class CSpxView : public QWidget, public IDocumentViews {
     Q_OBJECT
@@ -19,6 +20,7 @@ public:
 
     CSpxDoc* document() const { return document_; }
     CQPropertySheet* sheet() const { return sheet_; }
+    CPrinterSelectPage* printerPage() const;
 
     // The first call creates the sheet and its pages; false when that fails (start-up ends).
     // Later calls (a new or reopened job) reload every page from the document.
@@ -42,6 +44,7 @@ public:
     bool validateAndStorePages() override;
     void showLoadedValues() override;
     void releasePrinterData() override {}
+    void modifiedChanged(bool modified) override { emit jobModifiedChanged(modified); }
 
     int lockFlag = 1;
     bool sending = false;
@@ -51,6 +54,8 @@ public:
 signals:
     // The sheet exists and has its final size: the frame fits itself around the view.
     void sheetCreated();
+    // The job's modified flag changed.
+    void jobModifiedChanged(bool modified);
 
 private:
     bool createSheet();

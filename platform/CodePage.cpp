@@ -19,8 +19,13 @@ void appendUtf8(std::string& out, uint32_t cp)
     } else if (cp < 0x800) {
         out += char(0xC0 | (cp >> 6));
         out += char(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
         out += char(0x80 | ((cp >> 6) & 0x3F));
         out += char(0x80 | (cp & 0x3F));
     }
@@ -52,6 +57,21 @@ uint32_t nextCodePoint(const std::string& s, size_t& i)
         return 0xFFFD;
     return cp;
 }
+
+// The Windows-1252 byte of a character; false when there is none.
+bool ansiByte(uint32_t cp, char& byte)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+        byte = char(cp);
+        return true;
+    }
+    for (int k = 0; k < 32; ++k)
+        if (kHighControls[k] == cp) {
+            byte = char(0x80 + k);
+            return true;
+        }
+    return false;
+}
 } // namespace
 
 std::string utf8ToAnsi(const std::string& utf8)
@@ -59,18 +79,25 @@ std::string utf8ToAnsi(const std::string& utf8)
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
-        uint32_t cp = nextCodePoint(utf8, i);
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            out += char(cp);
-            continue;
-        }
-        char mapped = '?';
-        for (int k = 0; k < 32; ++k)
-            if (kHighControls[k] == cp)
-                mapped = char(0x80 + k);
-        out += mapped;
+        char byte = '?';
+        ansiByte(nextCodePoint(utf8, i), byte);
+        out += byte;
     }
     return out;
+}
+
+bool utf8ToAnsiExact(const std::string& utf8, std::string& ansi)
+{
+    ansi.clear();
+    ansi.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        char byte;
+        // U+FFFD itself has no Windows-1252 byte, so a malformed sequence fails here too.
+        if (!ansiByte(nextCodePoint(utf8, i), byte))
+            return false;
+        ansi += byte;
+    }
+    return true;
 }
 
 std::string ansiToUtf8(const std::string& ansi)
@@ -83,6 +110,15 @@ std::string ansiToUtf8(const std::string& ansi)
         else
             appendUtf8(out, c);
     }
+    return out;
+}
+
+std::string validUtf8(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();)
+        appendUtf8(out, nextCodePoint(text, i));
     return out;
 }
 

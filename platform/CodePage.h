@@ -7,6 +7,11 @@
 namespace spx {
 
 std::string utf8ToAnsi(const std::string& utf8);
+// The exact conversion: false (and `ansi` unspecified) when `utf8` is not well-formed UTF-8 or
+// holds a character that Windows-1252 has no byte for.
+bool utf8ToAnsiExact(const std::string& utf8, std::string& ansi);
 std::string ansiToUtf8(const std::string& ansi);
+// `text` with every malformed UTF-8 sequence replaced by U+FFFD, so that it can be shown.
+std::string validUtf8(const std::string& text);
 
 } // namespace spx

@@ -1,6 +1,7 @@
 #include "FileLock.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,6 +10,8 @@
 namespace spx {
 
 namespace {
+
+constexpr std::chrono::seconds kChaseLimit{60};
 
 bool sameFile(const struct stat& a, const struct stat& b)
 {
@@ -20,9 +23,11 @@ bool sameFile(const struct stat& a, const struct stat& b)
 FileLock::FileLock(const std::string& path, Mode mode)
 {
     const int operation = mode == Mode::Exclusive ? LOCK_EX : LOCK_SH;
-    // A replaced file is followed a bounded number of times; a path replaced faster than that is
-    // reported busy rather than chased for ever.
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    // A waiter wakes on the file its holder has just replaced, and a holder that goes on writing
+    // may take the new file first, again and again: the replaced file is followed for as long as
+    // that goes on, up to kChaseLimit, and the path is then reported busy.
+    const auto deadline = std::chrono::steady_clock::now() + kChaseLimit;
+    while (std::chrono::steady_clock::now() < deadline) {
         int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0) {
             if (errno == ENOENT) {
@@ -55,7 +60,6 @@ FileLock::FileLock(const std::string& path, Mode mode)
         }
         ::close(fd); // replaced (or removed) while we waited: lock what the path names now
     }
-    error_ = EBUSY;
 }
 
 FileLock::~FileLock()

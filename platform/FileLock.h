@@ -4,9 +4,10 @@
 //
 // Files are replaced by an atomic rename, so a lock on the old file says nothing about the new
 // one: after the lock is taken the path is checked to still name the locked file, and the lock
-// is taken again on the new file when it does not. A path that does not exist yet is "locked"
-// with nothing to hold; a path that is not a regular file is never opened for long (no blocking
-// on a FIFO) and reports notRegular().
+// is taken again on the new file when it does not (for up to a minute of files replaced one
+// after another; then error() is EBUSY). A path that does not exist yet is "locked" with nothing
+// to hold; a path that is not a regular file is never opened for long (no blocking on a FIFO)
+// and reports notRegular(). Symbolic links are followed: the file they lead to is locked.
 
 #include <string>
 

@@ -10,10 +10,15 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <random>
+
+#include "FileLock.h"
 
 namespace spx {
 
 namespace {
+
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 std::string trim(const std::string& s)
 {
@@ -24,214 +29,164 @@ std::string trim(const std::string& s)
     return s.substr(b, e - b + 1);
 }
 
-bool equalsNoCase(const std::string& a, const std::string& b)
+std::string lower(std::string s)
 {
-    if (a.size() != b.size())
+    for (char& c : s)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool sectionName(const std::string& line, std::string& name)
+{
+    std::string t = trim(line);
+    if (t.size() < 2 || t.front() != '[')
         return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
+    size_t close = t.find(']');
+    if (close == std::string::npos)
+        return false;
+    name = trim(t.substr(1, close - 1));
     return true;
 }
 
-// The file as lines, with the line ranges of sections and keys worked out on demand.
-struct IniLines {
-    std::vector<std::string> lines;
-    bool endsWithNewline = true;
-    bool crlf = false;   // a file written with CR LF line ends keeps them
+bool keyValue(const std::string& line, std::string& key, std::string& value)
+{
+    std::string t = trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '#' || t[0] == '[')
+        return false;
+    size_t eq = t.find('=');
+    if (eq == std::string::npos)
+        return false;
+    key = trim(t.substr(0, eq));
+    value = trim(t.substr(eq + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    return true;
+}
 
-    void load(const std::string& content)
-    {
-        size_t firstBreak = content.find('\n');
-        crlf = firstBreak != std::string::npos && firstBreak > 0 && content[firstBreak - 1] == '\r';
-        size_t start = 0;
-        while (start < content.size()) {
-            size_t end = content.find('\n', start);
-            if (end == std::string::npos) {
-                lines.push_back(content.substr(start));
-                endsWithNewline = false;
-                break;
-            }
-            std::string line = content.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(line);
-            start = end + 1;
-        }
+// Anything that would break the line structure, or could not be read back as the same section
+// and key, is refused rather than written.
+bool writable(const std::string& section, const std::string& key, const std::string& value)
+{
+    auto breaksLine = [](const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; };
+    return !(section.empty() || key.empty() || breaksLine(section) || breaksLine(key) || breaksLine(value)
+             || section.find(']') != std::string::npos || key.find('=') != std::string::npos
+             || trim(section) != section || trim(key) != key || key[0] == ';' || key[0] == '#' || key[0] == '[');
+}
+
+// The entries with a key given twice (in any case) reduced to its last value, at its first place.
+ProfileEntries lastValuePerKey(const ProfileEntries& entries)
+{
+    ProfileEntries result;
+    std::unordered_map<std::string, size_t> seen;
+    for (const auto& entry : entries) {
+        auto [at, added] = seen.emplace(lower(entry.first), result.size());
+        if (added)
+            result.push_back(entry);
+        else
+            result[at->second] = entry;
     }
+    return result;
+}
 
-    std::string text() const
-    {
-        std::string out;
-        for (const std::string& line : lines)
-            out += line + (crlf ? "\r\n" : "\n");
-        return out;
-    }
+} // namespace
 
-    static bool sectionName(const std::string& line, std::string& name)
-    {
-        std::string t = trim(line);
-        if (t.size() < 2 || t.front() != '[')
-            return false;
-        size_t close = t.find(']');
-        if (close == std::string::npos)
-            return false;
-        name = trim(t.substr(1, close - 1));
-        return true;
-    }
+// --- ProfileFile ------------------------------------------------------------------------------
 
-    static bool keyValue(const std::string& line, std::string& key, std::string& value)
-    {
-        std::string t = trim(line);
-        if (t.empty() || t[0] == ';' || t[0] == '#' || t[0] == '[')
-            return false;
-        size_t eq = t.find('=');
-        if (eq == std::string::npos)
-            return false;
-        key = trim(t.substr(0, eq));
-        value = trim(t.substr(eq + 1));
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
-        return true;
-    }
+ProfileFile ProfileFile::fromText(const std::string& text)
+{
+    ProfileFile profile;
+    profile.parse(text);
+    profile.state_ = State::Read;
+    return profile;
+}
 
-    // [first, end) of the lines after the section header; first = npos when missing.
-    std::pair<size_t, size_t> section(const std::string& wanted) const
-    {
-        std::string name;
-        for (size_t i = 0; i < lines.size(); ++i) {
-            if (!sectionName(lines[i], name) || !equalsNoCase(name, wanted))
-                continue;
-            size_t end = i + 1;
-            while (end < lines.size() && !sectionName(lines[end], name))
-                ++end;
-            return {i + 1, end};
-        }
-        return {std::string::npos, std::string::npos};
-    }
-
-    size_t findKey(std::pair<size_t, size_t> range, const std::string& wanted, std::string* value) const
-    {
-        if (range.first == std::string::npos)
-            return std::string::npos;
-        std::string key, v;
-        for (size_t i = range.first; i < range.second; ++i)
-            if (keyValue(lines[i], key, v) && equalsNoCase(key, wanted)) {
-                if (value)
-                    *value = v;
-                return i;
-            }
-        return std::string::npos;
-    }
-};
-
-bool loadIni(const std::string& file, IniLines& ini)
+ProfileFile ProfileFile::read(const std::string& file)
 {
     std::string content;
-    if (!readWholeFile(file, content))
-        return false;
-    ini.load(content);
-    return true;
+    if (readWholeFile(file, content))
+        return fromText(content);
+    ProfileFile profile;
+    profile.state_ = errno == ENOENT ? State::Missing : State::Unreadable;
+    return profile;
 }
 
-} // namespace
-
-bool readWholeFile(const std::string& path, std::string& content)
+void ProfileFile::parse(const std::string& input)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    content.clear();
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        content.append(buffer, size_t(n));
-    }
-    ::close(fd);
-    return true;
-}
-
-namespace {
-long g_writeLimitForTesting = -1;
-int g_writeErrorForTesting = EIO;
-} // namespace
-
-void setAtomicWriteFailureForTesting(long bytesBeforeFailure, int error)
-{
-    g_writeLimitForTesting = bytesBeforeFailure;
-    g_writeErrorForTesting = error;
-}
-
-int writeFileAtomically(const std::string& path, const std::string& content)
-{
-    std::string temp = path + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return errno;
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-    else
-        ::fchmod(fd, 0644);
-    size_t written = 0;
-    int error = 0;
-    while (written < content.size()) {
-        size_t chunk = content.size() - written;
-        if (g_writeLimitForTesting >= 0) {
-            if (written >= size_t(g_writeLimitForTesting)) {
-                error = g_writeErrorForTesting;
-                break;
-            }
-            chunk = std::min(chunk, size_t(g_writeLimitForTesting) - written);
-        }
-        ssize_t n = ::write(fd, content.data() + written, chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
+    const bool bom = input.compare(0, 3, kByteOrderMark) == 0;
+    const std::string content = bom ? input.substr(3) : input;
+    bom_ = bom;
+    lines_.clear();
+    size_t firstBreak = content.find('\n');
+    crlf_ = firstBreak != std::string::npos && firstBreak > 0 && content[firstBreak - 1] == '\r';
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find('\n', start);
+        if (end == std::string::npos) {
+            lines_.push_back(content.substr(start));
             break;
         }
-        written += size_t(n);
+        std::string line = content.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines_.push_back(std::move(line));
+        start = end + 1;
     }
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && ::rename(name.data(), path.c_str()) != 0)
-        error = errno;
-    if (error)
-        ::unlink(name.data());
-    return error;
+    buildIndex();
 }
 
-std::string Profile::getString(const std::string& file, const std::string& section, const std::string& key,
-                               const std::string& defaultValue, size_t bufferSize)
+// Sections and keys by lower-case name; the first of equal names is the one that counts.
+void ProfileFile::buildIndex()
 {
-    IniLines ini;
-    std::string value;
-    if (!loadIni(file, ini) || ini.findKey(ini.section(section), key, &value) == std::string::npos)
-        value = defaultValue;
+    sections_.clear();
+    firstSection_.clear();
+    std::string name, key, value;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if (sectionName(lines_[i], name)) {
+            if (!sections_.empty())
+                sections_.back().end = i;
+            sections_.push_back(Section{i, lines_.size(), {}, {}});
+            firstSection_.emplace(lower(name), sections_.size() - 1);
+        } else if (!sections_.empty() && keyValue(lines_[i], key, value)) {
+            Section& section = sections_.back();
+            section.firstByKey.emplace(lower(key), section.keys.size());
+            section.keys.push_back({key, KeyLine{i, value}});
+        }
+    }
+}
+
+const ProfileFile::Section* ProfileFile::findSection(const std::string& name) const
+{
+    auto at = firstSection_.find(lower(name));
+    return at == firstSection_.end() ? nullptr : &sections_[at->second];
+}
+
+const ProfileFile::KeyLine* ProfileFile::findKey(const std::string& sectionName, const std::string& key) const
+{
+    const Section* section = findSection(sectionName);
+    if (!section)
+        return nullptr;
+    auto at = section->firstByKey.find(lower(key));
+    return at == section->firstByKey.end() ? nullptr : &section->keys[at->second].second;
+}
+
+bool ProfileFile::hasSection(const std::string& section) const { return findSection(section) != nullptr; }
+
+std::string ProfileFile::getString(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue, size_t bufferSize) const
+{
+    const KeyLine* found = findKey(section, key);
+    std::string value = found ? found->value : defaultValue;
     if (bufferSize > 0 && value.size() > bufferSize - 1)
         value.resize(bufferSize - 1);
     return value;
 }
 
-int Profile::getInt(const std::string& file, const std::string& section, const std::string& key, int defaultValue)
+int ProfileFile::getInt(const std::string& section, const std::string& key, int defaultValue) const
 {
-    IniLines ini;
-    std::string value;
-    if (!loadIni(file, ini) || ini.findKey(ini.section(section), key, &value) == std::string::npos)
+    const KeyLine* found = findKey(section, key);
+    if (!found)
         return defaultValue;
+    const std::string& value = found->value;
     size_t i = 0;
     bool negative = false;
     if (i < value.size() && (value[i] == '-' || value[i] == '+'))
@@ -245,33 +200,110 @@ int Profile::getInt(const std::string& file, const std::string& section, const s
     return int(negative ? -n : n);
 }
 
-namespace {
-// Anything that would break the line structure, or could not be read back as the same section
-// and key, is refused rather than written.
-bool writable(const std::string& section, const std::string& key, const std::string& value)
+std::vector<std::string> ProfileFile::sectionKeys(const std::string& section) const
 {
-    auto breaksLine = [](const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; };
-    return !(section.empty() || key.empty() || breaksLine(section) || breaksLine(key) || breaksLine(value)
-             || section.find(']') != std::string::npos || key.find('=') != std::string::npos
-             || trim(section) != section || trim(key) != key || key[0] == ';' || key[0] == '#' || key[0] == '[');
+    std::vector<std::string> keys;
+    if (const Section* found = findSection(section))
+        for (const auto& entry : found->keys)
+            keys.push_back(entry.first);
+    return keys;
 }
 
-// Sets one key inside an existing section: in place when it is there, else after the section's
-// last non-blank line.
-void setKey(IniLines& ini, const std::string& section, const std::string& key, const std::string& value)
+bool ProfileFile::setStrings(const std::string& section, const ProfileEntries& given, bool replaceSection)
 {
-    auto range = ini.section(section);
-    const std::string line = key + "=" + value;
-    if (size_t at = ini.findKey(range, key, nullptr); at != std::string::npos) {
-        ini.lines[at] = line;
-        return;
+    for (const auto& [key, value] : given)
+        if (!writable(section, key, value))
+            return false;
+    const ProfileEntries entries = lastValuePerKey(given);
+    std::vector<std::string> added;
+    const Section* found = findSection(section);
+    size_t insertAt;
+    if (!found) {
+        if (!lines_.empty() && !trim(lines_.back()).empty())
+            lines_.push_back("");
+        lines_.push_back("[" + section + "]");
+        insertAt = lines_.size();
+        for (const auto& [key, value] : entries)
+            added.push_back(key + "=" + value);
+    } else if (replaceSection) {
+        // The section keeps its place in the file; its body is what the caller gives.
+        const bool sectionFollows = found->end < lines_.size();
+        insertAt = found->header + 1;
+        lines_.erase(lines_.begin() + long(insertAt), lines_.begin() + long(found->end));
+        if (sectionFollows)
+            lines_.insert(lines_.begin() + long(insertAt), "");
+        for (const auto& [key, value] : entries)
+            added.push_back(key + "=" + value);
+    } else {
+        // Keys already there change in place; new ones follow the section's last non-blank line.
+        for (const auto& [key, value] : entries) {
+            auto at = found->firstByKey.find(lower(key));
+            if (at != found->firstByKey.end())
+                lines_[found->keys[at->second].second.line] = key + "=" + value;
+            else
+                added.push_back(key + "=" + value);
+        }
+        insertAt = found->end;
+        while (insertAt > found->header + 1 && trim(lines_[insertAt - 1]).empty())
+            --insertAt;
     }
-    size_t insertAt = range.second;
-    while (insertAt > range.first && trim(ini.lines[insertAt - 1]).empty())
-        --insertAt;
-    ini.lines.insert(ini.lines.begin() + long(insertAt), line);
+    lines_.insert(lines_.begin() + long(insertAt), added.begin(), added.end());
+    buildIndex();
+    return true;
 }
-} // namespace
+
+bool ProfileFile::deleteKey(const std::string& section, const std::string& key)
+{
+    const KeyLine* found = findKey(section, key);
+    if (!found)
+        return false;
+    lines_.erase(lines_.begin() + long(found->line));
+    buildIndex();
+    return true;
+}
+
+bool ProfileFile::deleteSection(const std::string& section)
+{
+    const Section* found = findSection(section);
+    if (!found)
+        return false;
+    lines_.erase(lines_.begin() + long(found->header), lines_.begin() + long(found->end));
+    buildIndex();
+    return true;
+}
+
+std::string ProfileFile::text() const
+{
+    std::string out = bom_ ? kByteOrderMark : "";
+    for (const std::string& line : lines_)
+        out += line + (crlf_ ? "\r\n" : "\n");
+    return out;
+}
+
+int ProfileFile::save(const std::string& file) const
+{
+    if (state_ == State::Unreadable)
+        return EIO;
+    return writeFileAtomically(file, text());
+}
+
+// --- the static functions ---------------------------------------------------------------------
+
+std::string Profile::getString(const std::string& file, const std::string& section, const std::string& key,
+                               const std::string& defaultValue, size_t bufferSize)
+{
+    return ProfileFile::read(file).getString(section, key, defaultValue, bufferSize);
+}
+
+int Profile::getInt(const std::string& file, const std::string& section, const std::string& key, int defaultValue)
+{
+    return ProfileFile::read(file).getInt(section, key, defaultValue);
+}
+
+std::vector<std::string> Profile::sectionKeys(const std::string& file, const std::string& section)
+{
+    return ProfileFile::read(file).sectionKeys(section);
+}
 
 bool Profile::writeString(const std::string& file, const std::string& section, const std::string& key,
                           const std::string& value)
@@ -279,73 +311,206 @@ bool Profile::writeString(const std::string& file, const std::string& section, c
     return writeStrings(file, section, {{key, value}}, false);
 }
 
-bool Profile::writeStrings(const std::string& file, const std::string& section,
-                           const std::vector<std::pair<std::string, std::string>>& entries, bool replaceSection)
+bool Profile::writeStrings(const std::string& file, const std::string& section, const ProfileEntries& entries,
+                           bool replaceSection)
 {
-    for (const auto& [key, value] : entries)
-        if (!writable(section, key, value))
-            return false;
-    IniLines ini;
-    loadIni(file, ini);
-    auto range = ini.section(section);
-    if (range.first == std::string::npos) {
-        if (!ini.lines.empty() && !trim(ini.lines.back()).empty())
-            ini.lines.push_back("");
-        ini.lines.push_back("[" + section + "]");
-        for (const auto& [key, value] : entries)
-            ini.lines.push_back(key + "=" + value);
-    } else {
-        if (replaceSection) {
-            // The section keeps its place in the file; its body is what the caller gives.
-            const bool sectionFollows = range.second < ini.lines.size();
-            ini.lines.erase(ini.lines.begin() + long(range.first), ini.lines.begin() + long(range.second));
-            if (sectionFollows)
-                ini.lines.insert(ini.lines.begin() + long(range.first), "");
-        }
-        for (const auto& [key, value] : entries)
-            setKey(ini, section, key, value);
-    }
-    return writeFileAtomically(file, ini.text()) == 0;
+    FileLock lock(file, FileLock::Mode::Exclusive);
+    if (!lock.locked())
+        return false;
+    ProfileFile profile = ProfileFile::read(file);
+    if (profile.state() == ProfileFile::State::Unreadable || !profile.setStrings(section, entries, replaceSection))
+        return false;
+    return profile.save(file) == 0;
 }
 
 bool Profile::deleteKey(const std::string& file, const std::string& section, const std::string& key)
 {
-    IniLines ini;
-    if (!loadIni(file, ini))
-        return true;
-    size_t at = ini.findKey(ini.section(section), key, nullptr);
-    if (at == std::string::npos)
-        return true;
-    ini.lines.erase(ini.lines.begin() + long(at));
-    return writeFileAtomically(file, ini.text()) == 0;
+    FileLock lock(file, FileLock::Mode::Exclusive);
+    if (!lock.locked())
+        return false;
+    ProfileFile profile = ProfileFile::read(file);
+    if (profile.state() == ProfileFile::State::Unreadable)
+        return false;
+    return !profile.deleteKey(section, key) || profile.save(file) == 0;
 }
 
 bool Profile::deleteSection(const std::string& file, const std::string& section)
 {
-    IniLines ini;
-    if (!loadIni(file, ini))
-        return ::access(file.c_str(), F_OK) != 0;   // nothing to delete in a missing file
-    auto range = ini.section(section);
-    if (range.first == std::string::npos)
-        return true;
-    ini.lines.erase(ini.lines.begin() + long(range.first - 1), ini.lines.begin() + long(range.second));
-    return writeFileAtomically(file, ini.text()) == 0;
+    FileLock lock(file, FileLock::Mode::Exclusive);
+    if (!lock.locked())
+        return false;
+    ProfileFile profile = ProfileFile::read(file);
+    if (profile.state() == ProfileFile::State::Unreadable)
+        return false;
+    return !profile.deleteSection(section) || profile.save(file) == 0;   // nothing to delete: done
 }
 
-std::vector<std::string> Profile::sectionKeys(const std::string& file, const std::string& section)
+// --- whole files ------------------------------------------------------------------------------
+
+bool readWholeFile(const std::string& path, std::string& content)
 {
-    std::vector<std::string> keys;
-    IniLines ini;
-    if (!loadIni(file, ini))
-        return keys;
-    auto range = ini.section(section);
-    if (range.first == std::string::npos)
-        return keys;
-    std::string key, value;
-    for (size_t i = range.first; i < range.second; ++i)
-        if (IniLines::keyValue(ini.lines[i], key, value))
-            keys.push_back(key);
-    return keys;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return false;
+    }
+    content.clear();
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            errno = error;
+            return false;
+        }
+        if (n == 0)
+            break;
+        content.append(buffer, size_t(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+namespace {
+
+long g_writeLimitForTesting = -1;
+int g_writeErrorForTesting = EIO;
+
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file `path` finally names: symbolic links are followed one by one, so that a link to a
+// file that does not exist yet leads to where that file will be. 0 or an errno.
+int resolveTarget(const std::string& path, std::string& target)
+{
+    if (path.empty())
+        return ENOENT;
+    std::string current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                return errno;
+            target = current;
+            return 0;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            target = current;
+            return 0;
+        }
+        std::vector<char> link(PATH_MAX + 1);
+        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size() - 1);
+        if (n <= 0)
+            return n < 0 ? errno : ENOENT;
+        const std::string next(link.data(), size_t(n));
+        current = next[0] == '/' ? next : folderOf(current) + "/" + next;
+    }
+    return ELOOP;
+}
+
+// A new file beside `target`, made with O_EXCL under a random name. A replacement starts private
+// and takes the old file's owner and mode; a new file gets 0666 less the user's umask.
+int createTemporary(const std::string& target, const struct stat* old, std::string& name, int& fd)
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + ".";
+        for (int i = 0; i < 6; ++i)
+            name += kLetters[random() % (sizeof kLetters - 1)];
+        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, old ? 0600 : 0666);
+        if (fd >= 0)
+            break;
+        if (errno != EEXIST)
+            return errno;
+    }
+    if (fd < 0)
+        return EEXIST;
+    if (old) {
+        if (old->st_uid != ::geteuid() || old->st_gid != ::getegid())
+            (void)::fchown(fd, old->st_uid, old->st_gid);   // kept where the user may; else ours
+        ::fchmod(fd, old->st_mode & 07777);
+    }
+    return 0;
+}
+
+int writeAll(int fd, const std::string& content)
+{
+    size_t written = 0;
+    while (written < content.size()) {
+        size_t chunk = content.size() - written;
+        if (g_writeLimitForTesting >= 0) {
+            if (written >= size_t(g_writeLimitForTesting))
+                return g_writeErrorForTesting;
+            chunk = std::min(chunk, size_t(g_writeLimitForTesting) - written);
+        }
+        ssize_t n = ::write(fd, content.data() + written, chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        written += size_t(n);
+    }
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+void syncFolder(const std::string& folder)
+{
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+void setAtomicWriteFailureForTesting(long bytesBeforeFailure, int error)
+{
+    g_writeLimitForTesting = bytesBeforeFailure;
+    g_writeErrorForTesting = error;
+}
+
+int writeFileAtomically(const std::string& path, const std::string& content)
+{
+    std::string target;
+    if (int error = resolveTarget(path, target))
+        return error;
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT)
+        return errno;
+    if (exists && !S_ISREG(old.st_mode))
+        return EINVAL;
+    // The rename needs only the folder's permission: a write-protected file is refused here.
+    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return errno;
+
+    std::string temp;
+    int fd = -1;
+    if (int error = createTemporary(target, exists ? &old : nullptr, temp, fd))
+        return error;
+    int error = writeAll(fd, content);
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && ::rename(temp.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error) {
+        ::unlink(temp.c_str());
+        return error;
+    }
+    syncFolder(folderOf(target));
+    return 0;
 }
 
 } // namespace spx

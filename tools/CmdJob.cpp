@@ -132,8 +132,9 @@ int change(ToolContext& context)
 {
     const std::vector<std::string>& args = context.options.positional();
     CSpxDoc doc(context.config, context.dialogs);
-    // Opened and saved as the window does, so a read-only job file is refused, not replaced.
-    if (!doc.OnNewDocument() || doc.OpenJobFile(args[0]) != 2)
+    // Opened and saved as the window does, so a read-only job file is refused, not replaced; the
+    // file stays locked from the read to the write, so a concurrent set loses nothing.
+    if (!doc.OnNewDocument() || doc.OpenJobFileForUpdate(args[0]) != 2)
         return 1;
     if (!applyAssignments(doc, std::vector<std::string>(args.begin() + 1, args.end())))
         return 2;

@@ -49,6 +49,31 @@ TEST(MemoryPool, AccountsHandlesAndPointersAgainstTheBudget)
     EXPECT_EQ(pool.NewPtr(5000), nullptr);
 }
 
+TEST(MemoryPool, EveryHandleRecordCountsAgainstTheBudget)
+{
+    MemoryPool pool(1000);
+    Handle whole = pool.NewHandle(1000 - MemoryPool::kHandleRecordSize);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_EQ(pool.used(), 1000u);
+    pool.DisposeHandle(whole);
+    EXPECT_EQ(pool.NewHandle(1000 - MemoryPool::kHandleRecordSize + 1), nullptr) << "the record's bytes are counted";
+
+    // Each handle brings a record of its own: two halves leave no room for an empty third.
+    Handle a = pool.NewHandle(500 - MemoryPool::kHandleRecordSize);
+    Handle b = pool.NewHandle(500 - MemoryPool::kHandleRecordSize);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(pool.NewHandle(0), nullptr);
+
+    // A raised budget makes the room; it is never lowered again.
+    pool.EnsureBudget(1000 + MemoryPool::kHandleRecordSize);
+    pool.EnsureBudget(10);
+    EXPECT_EQ(pool.budget(), 1000u + MemoryPool::kHandleRecordSize);
+    Handle c = pool.NewHandle(0);
+    EXPECT_NE(c, nullptr);
+    for (Handle h : {a, b, c})
+        pool.DisposeHandle(h);
+}
+
 TEST(MemoryPool, PassesTheBudgetOnlyAfterPurgingEnoughBlocks)
 {
     MemoryPool pool(MemoryPool::kDefaultBudget);

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "AboutBox.h"
+#include "AppTestSupport.h"
 #include "Commands.h"
 #include "GuiTestSupport.h"
 #include "JobSetupPage.h"
@@ -26,52 +27,6 @@
 
 namespace spx::gui::test {
 namespace {
-
-const char* const kProgramFiles[] = {"spxlres.rcc", "papers.ini", "spxl.ini", "itemdisable.txt", "spxl-help.html"};
-
-// A program folder of its own with the files the program finds beside its executable.
-class ProgramFolder {
-public:
-    ProgramFolder()
-    {
-        for (const char* name : kProgramFiles)
-            QFile::copy(QStringLiteral(SPX_BIN_DIR "/") + QLatin1String(name), path(name));
-    }
-    QString path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
-    std::string folder() const { return dir_.path().toStdString(); }
-    void remove(const char* name) { QFile::remove(path(name)); }
-    void write(const char* name, const QByteArray& bytes)
-    {
-        QFile file(path(name));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(bytes);
-    }
-
-private:
-    QTemporaryDir dir_;
-};
-
-struct Started {
-    ProgramFolder folder;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<CSpxApp> app;
-    bool ok = false;
-
-    explicit Started(const std::function<void(ProgramFolder&)>& prepare = {}, const std::string& commandLine = {})
-    {
-        if (prepare)
-            prepare(folder);
-        app = std::make_unique<CSpxApp>(dialogs);
-        app->setProgramFolder(folder.folder());
-        ok = app->InitInstance(commandLine);
-        if (ok) {
-            app->mainFrame()->activateWindow();
-            ok = QTest::qWaitForWindowActive(app->mainFrame());
-        }
-    }
-    std::string message(size_t i) const { return i < dialogs.shown.size() ? dialogs.shown[i].text : std::string(); }
-    std::string text(int id) const { return app->config().strings.text(id); }
-};
 
 // ---------------------------------------------------------------------------------------------
 // Start-up
@@ -424,7 +379,7 @@ TEST(AboutBoxTest, SystemInfoShowsTheBuildAndTheOperatingSystem)
     box.OnSystemInfo();
     EXPECT_TRUE(system->isVisibleTo(&box));
     EXPECT_TRUE(system->text().startsWith(QString::fromStdString(run.text(61234))));
-    EXPECT_TRUE(qobject_cast<QLabel*>(box.GetDlgItem(2606))->text().contains(QStringLiteral("BR18")));
+    EXPECT_TRUE(qobject_cast<QLabel*>(box.GetDlgItem(2606))->text().contains(QStringLiteral(SPX_TEST_VERSION)));
     EXPECT_EQ(box.windowTitle().toStdString(), run.text(57344));
 }
 

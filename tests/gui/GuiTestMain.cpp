@@ -19,7 +19,8 @@ StringTable& sourceStrings()
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))   // a test may name a screen of its own
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     std::string error;
     if (!spx::gui::test::sourceStrings().loadFromFolder(SPX_RESOURCE_DIR "/strings", error)) {

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "JobFile.h"
+#include "JobFileFormat.h"
 #include "Profile.h"
 #include "JobTestSupport.h"
 
@@ -87,6 +87,49 @@ TEST_F(JobFileTest, OlderVersionsAreUpgraded)
     EXPECT_EQ(d.ExceptionCount(), 0);
 }
 
+TEST_F(JobFileTest, TheVersion3UpgradeStopsAtAChoiceItCannotMap)
+{
+    const std::string v3 = readFile(golden("v3.spx"));
+    const size_t record = config.strings.text(IdsSignatureA).size() + 4;
+    auto withNumber = [&](Field field, int16_t value) {
+        std::string bytes = v3;
+        const size_t at = record + fieldInfo(field).offset;
+        bytes[at] = char(value & 0xFF);
+        bytes[at + 1] = char(value >> 8);
+        return bytes;
+    };
+    CSpxDoc& d = newDocument();
+    // An exit the upgrade cannot map: the exit and both covers stay as stored, the e-mail flag
+    // is not set.
+    writeFile(path("exit.spx"), withNumber(Field::outputExit, 9));
+    ASSERT_TRUE(d.OnOpenDocument(path("exit.spx")));
+    EXPECT_EQ(d.GetOutputExit(), 9);
+    EXPECT_EQ(d.GetFrontCover(), 1);
+    EXPECT_EQ(d.GetBackCover(), 2);
+    EXPECT_EQ(d.get(Field::emailAddressFlag), 0);
+    EXPECT_EQ(d.GetPrinterLanguage(), 1);   // the steps before the maps are done
+    // A front cover it cannot map: the exit is mapped, the back cover is not.
+    writeFile(path("cover.spx"), withNumber(Field::frontCover, 7));
+    ASSERT_TRUE(d.OnOpenDocument(path("cover.spx")));
+    EXPECT_EQ(d.GetOutputExit(), 6);
+    EXPECT_EQ(d.GetFrontCover(), 7);
+    EXPECT_EQ(d.GetBackCover(), 2);
+    EXPECT_EQ(d.get(Field::emailAddressFlag), 0);
+}
+
+TEST_F(JobFileTest, ALoadKeepsTheActivePageOrShowsTheJobSetupWhenOpenedByName)
+{
+    CSpxDoc& d = newDocument();
+    d.SetActivePage(5);
+    ASSERT_TRUE(d.OnOpenDocument(golden("v5.spx")));   // the file stores page 1
+    EXPECT_EQ(d.GetActivePage(), 5);
+    ASSERT_TRUE(d.OnOpenDocument(golden("v3.spx")));
+    EXPECT_EQ(d.GetActivePage(), 5);
+    d.flags().openedByName = true;
+    ASSERT_TRUE(d.OnOpenDocument(golden("v5.spx")));
+    EXPECT_EQ(d.GetActivePage(), 2);
+}
+
 TEST_F(JobFileTest, Version1KeepsTheExceptionsTheDocumentHad)
 {
     CSpxDoc& d = newDocument();
@@ -168,7 +211,7 @@ TEST_F(JobFileTest, EveryTruncationIsRefusedAndLeavesAUsableJob)
     ASSERT_TRUE(d.OnOpenDocument(golden("v5.spx")));
 }
 
-TEST_F(JobFileTest, ForeignOrDamagedHeadersAreRefused)
+TEST_F(JobFileTest, ForeignOrDamagedHeadersAreRefusedAndTheJobTakesNoName)
 {
     const std::string good = readFile(golden("v5.spx"));
     const size_t s = config.strings.text(IdsSignatureA).size();
@@ -179,28 +222,69 @@ TEST_F(JobFileTest, ForeignOrDamagedHeadersAreRefused)
     };
     CSpxDoc& d = newDocument();
     for (const std::string& bad : {variant(0, "X"), variant(s, std::string("\x1b\0", 2)),
-                                   variant(s + 2, std::string("\0\0", 2)), variant(s + 2, std::string("\x06\0", 2))}) {
+                                   variant(s + 2, std::string("\0\0", 2)), variant(s + 2, std::string("\x06\0", 2)),
+                                   std::string("%PDF-1.4\n%\xE2\xE3\n1 0 obj\n") + std::string(20000, 'x')}) {
         writeFile(path("bad.spx"), bad);
         dialogs.shown.clear();
         EXPECT_FALSE(d.OnOpenDocument(path("bad.spx")));
         EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsInvalidFileStart)));
-        EXPECT_EQ(d.title(), "bad.spx");
+        EXPECT_EQ(d.title(), config.strings.text(IdsUntitled));
+        EXPECT_EQ(d.pathName(), "");
+        EXPECT_FALSE(d.IsModified());
         EXPECT_EQ(d.GetCopies(), 1);
+        // Save asks for a name instead of writing over the file that failed to load.
+        d.SetCopies(5);
+        const size_t asked = dialogs.fileRequests.size();
+        dialogs.setNextFileDialogCancelled();
+        EXPECT_FALSE(d.DoFileSave());
+        EXPECT_EQ(dialogs.fileRequests.size(), asked + 1);
+        EXPECT_EQ(readFile(path("bad.spx")), bad);
     }
 }
 
-TEST_F(JobFileTest, MoreThan512ExceptionsEndTheFileAfterTheCount)
+TEST_F(JobFileTest, AMissingFileIsNotCalledDamaged)
 {
     CSpxDoc& d = newDocument();
-    for (int i = 0; i < 513; ++i)
-        d.AddException(std::to_string(i + 1), 2, 1);
-    ASSERT_TRUE(d.OnSaveDocument(path("many.spx")));
-    EXPECT_TRUE(d.IsModified());
-    const size_t s = config.strings.text(IdsSignatureA).size();
-    EXPECT_EQ(readFile(path("many.spx")).size(), s + 8782);
+    EXPECT_FALSE(d.OnOpenDocument(path("nowhere.spx")));
+    EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsJobFileMissing)));
+    EXPECT_FALSE(shownText(dialogs, config.strings.text(IdsInvalidFileEnd)));
+    EXPECT_EQ(d.title(), config.strings.text(IdsUntitled));
+}
 
+TEST_F(JobFileTest, MoreThan512ExceptionsAreRefusedWhenAddedAndWhenSaved)
+{
+    CSpxDoc& d = newDocument();
+    for (int i = 0; i < 512; ++i)
+        ASSERT_TRUE(d.AddException(std::to_string(i + 1), 2, 1));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_FALSE(d.AddException("513", 2, 1));
+    EXPECT_EQ(d.ExceptionCount(), 512);
+    EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsTooManyExceptions)));
+    ASSERT_TRUE(d.OnSaveDocument(path("full.spx")));
+    CSpxDoc& full = newDocument();
+    ASSERT_TRUE(full.OnOpenDocument(path("full.spx")));
+    EXPECT_EQ(full.ExceptionCount(), 512);
+
+    // A list that grew past the limit by other means is not saved without its entries.
+    ExceptionRecord extra;
+    extra.setPageList("513");
+    extra.setPaperPosition(2);
+    ASSERT_TRUE(full.exceptionList().Append(extra.bytes));
+    full.SetModifiedFlag(true);
+    dialogs.shown.clear();
+    EXPECT_FALSE(full.OnSaveDocument(path("many.spx")));
+    EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsTooManyExceptionsToSave)));
+    EXPECT_FALSE(std::filesystem::exists(path("many.spx")));
+    EXPECT_TRUE(full.IsModified());
+
+    // A file that says it holds more than 512 ends after the count, and loads without entries.
+    const size_t s = config.strings.text(IdsSignatureA).size();
+    std::string bytes = readFile(golden("v5.spx")).substr(0, s + 8782);
+    bytes[s + 8780] = char(0x01);
+    bytes[s + 8781] = char(0x02);   // 513
+    writeFile(path("over.spx"), bytes);
     CSpxDoc& again = newDocument();
-    ASSERT_TRUE(again.OnOpenDocument(path("many.spx")));
+    ASSERT_TRUE(again.OnOpenDocument(path("over.spx")));
     EXPECT_EQ(again.ExceptionCount(), 0);
 }
 
@@ -347,12 +431,33 @@ TEST_F(JobFileTest, ASaveThatSavedNothingIsNotReportedAsSaved)
     EXPECT_TRUE(shownText(dialogs, config.strings.text(IdsSaveDialogFailed)));
     EXPECT_TRUE(d.IsModified());
 
-    // Paper exceptions beyond what a file holds: saved without them, and still marked modified.
-    for (int i = 0; i < 513; ++i)
-        d.AddException(std::to_string(i + 1), 2, 1);
+    // Paper exceptions beyond what a file holds: nothing is saved, the job stays modified.
+    for (int i = 0; i < 513; ++i) {
+        ExceptionRecord entry;
+        entry.setPageList(std::to_string(i + 1));
+        entry.setPaperPosition(2);
+        d.exceptionList().Append(entry.bytes);
+    }
     dialogs.setNextFileName(path("many.spx"));
-    EXPECT_TRUE(d.DoFileSave());
+    EXPECT_FALSE(d.DoFileSave());
     EXPECT_TRUE(d.IsModified());
+    EXPECT_FALSE(std::filesystem::exists(path("many.spx")));
+}
+
+TEST_F(JobFileTest, APageThatRefusesItsValuesStopsTheSave)
+{
+    struct RefusingViews : IDocumentViews {
+        bool validateAndStorePages() override { return false; }
+    } views;
+    CSpxDoc& d = newDocument();
+    d.setViews(&views);
+    d.SetCopies(2);
+    EXPECT_FALSE(d.DoFileSave());
+    EXPECT_TRUE(dialogs.fileRequests.empty());
+    EXPECT_TRUE(d.IsModified());
+    dialogs.setNextAnswer(MessageAnswer::Yes);   // save the changes? Yes, but a page refuses
+    EXPECT_FALSE(d.SaveModified());
+    d.setViews(nullptr);
 }
 
 TEST_F(JobFileTest, OpenCommandKeepsAJobTheOperatorKept)
@@ -379,6 +484,90 @@ TEST_F(JobFileTest, OpenCommandAsksForAnotherFileWhenTheAnswerIsNo)
     EXPECT_EQ(d.pathName(), golden("v5.spx"));
     EXPECT_EQ(d.GetCopies(), 3);
     EXPECT_FALSE(d.flags().loading);
+}
+
+// The format module alone: bytes to a value and back, without the document.
+class JobFileFormatTest : public JobTest {
+protected:
+    JobFileSignatures signatures() const
+    {
+        return {config.strings.ansi(IdsSignatureA), config.strings.ansi(IdsSignatureB)};
+    }
+    size_t s() const { return signatures().first.size(); }
+};
+
+TEST_F(JobFileFormatTest, EveryGoldenVersionParsesAndWritesBackByteForByte)
+{
+    for (int version = 1; version <= 5; ++version) {
+        const std::string bytes = readFile(golden("v" + std::to_string(version) + ".spx"));
+        JobFileValue value;
+        const JobFileParseResult parsed = parseJobFile(bytes, signatures(), value);
+        ASSERT_TRUE(parsed) << version << ": " << parsed.reason;
+        EXPECT_EQ(value.version, version);
+        EXPECT_EQ(parsed.consumed, bytes.size()) << version;
+        EXPECT_EQ(writeJobFile(value, signatures()), bytes) << version;
+    }
+}
+
+TEST_F(JobFileFormatTest, AFailureNamesTheBlockAndWhereItStarts)
+{
+    const std::string v5 = readFile(golden("v5.spx"));
+    const std::string v4 = readFile(golden("v4.spx"));
+    struct Case {
+        std::string bytes;
+        JobFileParse status;
+        size_t offset;
+        std::string reason;
+    };
+    std::string badVersion = v5, badMarker = v5, badSignature = v5;
+    badVersion[s() + 2] = 6;
+    badMarker[s()] = 27;
+    badSignature[3] = '?';
+    const size_t names = s() + 4 + kJobOptionsSize;
+    const std::vector<Case> cases = {
+        {badSignature, JobFileParse::NotAJobFile, 0, "signature"},
+        {badMarker, JobFileParse::NotAJobFile, s(), "marker 27"},
+        {badVersion, JobFileParse::NotAJobFile, s() + 2, "version 6"},
+        {v5.substr(0, names + 700), JobFileParse::Truncated, names, "paper names"},
+        {v4.substr(0, s() + 4 + 7000), JobFileParse::Truncated, s() + 4 + 6968, "e-mail"},
+        {v5.substr(0, v5.size() - 1), JobFileParse::Truncated, v5.size() - 4, "queue"},
+    };
+    for (const Case& c : cases) {
+        JobFileValue value;
+        const JobFileParseResult parsed = parseJobFile(c.bytes, signatures(), value);
+        EXPECT_EQ(parsed.status, c.status) << c.reason;
+        EXPECT_EQ(parsed.offset, c.offset) << c.reason;
+        EXPECT_NE(parsed.reason.find(c.reason), std::string::npos) << parsed.reason;
+    }
+}
+
+TEST_F(JobFileFormatTest, WhatAVersionDoesNotStoreIsLeftAlone)
+{
+    JobFileValue value;
+    std::fill_n(value.record.data(), kJobOptionsSize, uint8_t(0xAB));
+    ASSERT_TRUE(parseJobFile(readFile(golden("v4.spx")), signatures(), value));
+    EXPECT_EQ(value.record.data()[7231], 0);      // stored by version 4
+    EXPECT_EQ(value.record.data()[7232], 0xAB);   // copies: version 5 on
+    std::fill_n(value.record.data(), kJobOptionsSize, uint8_t(0xAB));
+    ASSERT_TRUE(parseJobFile(readFile(golden("v1.spx")), signatures(), value));
+    EXPECT_EQ(value.record.data()[6967], 0);
+    EXPECT_EQ(value.record.data()[6968], 0xAB);   // trimEdges: version 4 on
+    EXPECT_EQ(value.exceptionCount, 0);
+}
+
+TEST_F(JobFileFormatTest, ACountAboveTheLimitEndsTheFileAfterIt)
+{
+    JobFileValue value;
+    value.exceptionCount = 513;
+    value.exceptions.resize(513);
+    value.printerQueuePosition = 9;
+    const std::string bytes = writeJobFile(value, signatures());
+    EXPECT_EQ(bytes.size(), s() + 8782);
+    JobFileValue back;
+    ASSERT_TRUE(parseJobFile(bytes, signatures(), back));
+    EXPECT_EQ(back.exceptionCount, 513);
+    EXPECT_TRUE(back.exceptions.empty());
+    EXPECT_EQ(back.printerQueuePosition, 0u);
 }
 
 TEST(JobPathTest, ValidNames)

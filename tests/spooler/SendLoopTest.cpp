@@ -73,6 +73,7 @@ TEST_F(SendLoopTest, BlockMultipleEndsWithAnEmptyWriteAndLosesNothing)
 {
     std::string body(SendLoop::kBlockSize * 2, 'x');
     body[0] = '\x04';
+    body[SendLoop::kBlockSize] = '\x04';   // only the file's first byte is dropped, not a block's
     body.back() = 'z';
     std::string path = folders.file("blocks.prn", body);
     loop.SendJob("capture", kSettingsModeNoHeader, {path});
