@@ -157,7 +157,11 @@ void PaperCatalogue::showStop(const std::string& message) const
 
 void PaperCatalogue::showWriteFailed() const
 {
-    showStop(text(IdsCatalogueWriteFailed) + text(IdsPaperDefinitionsFile) + text(IdsCatalogueWriteFailedEnd));
+    // A configuration folder the operator may not write is named, so the cause is plain.
+    const std::string folderProblem = doc_.config().configFolderWriteMessage();
+    showStop(folderProblem.empty()
+                 ? text(IdsCatalogueWriteFailed) + text(IdsPaperDefinitionsFile) + text(IdsCatalogueWriteFailedEnd)
+                 : folderProblem);
 }
 
 // --- reading ------------------------------------------------------------------------------------
